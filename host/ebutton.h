@@ -1,0 +1,21 @@
+// eButton: a label that can be activated, by OK while it has the focus or by
+// its shortcut key from anywhere in its window.
+#pragma once
+
+#include "host/elabel.h"
+
+#pragma GCC visibility push(default)
+
+class eButton : public eLabel {
+public:
+    eButton(eWidget* parent, eLabel* descr = nullptr, int takefocus = 1,
+            const char* deco = "eButton");
+    // Emitted on activation.
+    SigC::Signal0<void> selected;
+
+    void activate() { selected.emit(); }
+    bool handleKey(eRemoteKey key) override;
+    const char* kind() const override { return "button"; }
+};
+
+#pragma GCC visibility pop

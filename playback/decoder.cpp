@@ -1,0 +1,91 @@
+// The decode run and the metadata and error callbacks.
+#include "playback/decoder.h"
+
+#include "playback/frame_output.h"
+#include "plugin/player_dialog.h"
+
+#include <climits>
+#include <cstring>
+#include <unistd.h>
+
+flac_file_info file_info;
+std::atomic<int> audio{0};
+
+void play_file(const char* path) {
+    if (decoder_constructor(path))
+        FLAC__stream_decoder_process_until_end_of_stream(file_info.decoder);
+    // After a failed open this releases nothing but still resets the record,
+    // shows "00:00" and closes the device the worker opened.
+    decoder_destructor();
+}
+
+int decoder_constructor(const char* path) {
+    std::size_t n = std::strlen(path);
+    if (n > sizeof file_info.filename - 1)
+        n = sizeof file_info.filename - 1;
+    std::memcpy(file_info.filename, path, n);
+    file_info.filename[n] = '\0';
+
+    file_info.decoder = FLAC__stream_decoder_new();
+    if (!file_info.decoder)
+        return 0;
+    FLAC__stream_decoder_set_md5_checking(file_info.decoder, true);
+    const FLAC__StreamDecoderInitStatus state =
+        FLAC__stream_decoder_init_file(file_info.decoder, path, flac_write_hdl, flac_metadata_hdl,
+                                       flac_error_hdl, &file_info);
+    if (state != FLAC__STREAM_DECODER_INIT_STATUS_OK ||
+        !FLAC__stream_decoder_process_until_end_of_metadata(file_info.decoder)) {
+        FLAC__stream_decoder_delete(file_info.decoder);
+        file_info.decoder = nullptr;
+        return 0;
+    }
+    file_info.is_playing = 1;
+    return 1;
+}
+
+void flac_metadata_hdl(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,
+                       void* client_data) {
+    if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO)
+        return;
+    auto* info = static_cast<flac_file_info*>(client_data);
+    const FLAC__StreamMetadata_StreamInfo& si = metadata->data.stream_info;
+    info->bits_per_sample = static_cast<int>(si.bits_per_sample);
+    info->sample_rate = static_cast<int>(si.sample_rate);
+    info->channels = si.channels;
+    info->total_samples = static_cast<FLAC__uint32>(si.total_samples);
+    // Single precision on purpose: the count is rounded to a float before the
+    // division, which is what the box has always shown.
+    if (info->sample_rate > 0) {
+        info->total_time =
+            static_cast<float>(info->total_samples) / static_cast<float>(info->sample_rate);
+    } else {
+        info->total_time = 0.0f;
+    }
+    // A tiny rate can make the quotient larger than an int holds.
+    info->total_seconds = info->total_time >= 2147483648.0f
+                              ? INT_MAX
+                              : static_cast<int>(info->total_time);
+    eTivraDialog::DisplayTotalTime();
+}
+
+void flac_error_hdl(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void*) {}
+
+void decoder_destructor() {
+    // Taking the decoder out first makes a second teardown release nothing.
+    FLAC__StreamDecoder* decoder = file_info.decoder;
+    file_info.decoder = nullptr;
+    if (decoder) {
+        FLAC__stream_decoder_finish(decoder);
+        FLAC__stream_decoder_delete(decoder);
+    }
+    release_frame_buffer();
+    file_info.is_playing = 0;
+    file_info.filename[0] = '\0';
+    file_info.total_seconds = 0;
+    eTivraDialog::DisplayTotalTime();
+    // 0 means closed and -1 a failed open: neither is ours to close, and
+    // closing 0 would close standard input.
+    const int fd = audio.exchange(0);
+    if (fd > 0)
+        close(fd);
+}

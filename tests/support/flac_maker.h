@@ -1,0 +1,41 @@
+// Test audio, made here with libFLAC's encoder: tones and noise at any depth,
+// rate and channel count, written as FLAC files, plus the pieces needed to
+// splice frames of one file after the metadata of another.
+#pragma once
+
+#include <FLAC/ordinals.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testaudio {
+
+struct Format {
+    unsigned channels = 2;
+    unsigned bits = 16;
+    unsigned rate = 44100;
+    unsigned blocksize = 4096;
+};
+
+// Interleaved samples, frame by frame: a sine per channel plus a little
+// deterministic noise, using the whole range of the depth.
+std::vector<FLAC__int32> makeSignal(const Format& format, std::size_t frames, unsigned seed = 1);
+
+// Encodes interleaved samples to path. False if libFLAC refuses.
+bool writeFlac(const std::string& path, const Format& format,
+               const std::vector<FLAC__int32>& interleaved);
+
+// A short file at the given format, for tests that only need something playable.
+bool writeTone(const std::string& path, const Format& format, double seconds);
+
+std::vector<unsigned char> readFile(const std::string& path);
+void writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// Byte offset of the first audio frame: just past the last metadata block.
+std::size_t audioOffset(const std::vector<unsigned char>& flac);
+
+// The big-endian 16-bit device bytes that samples of the given depth become.
+std::vector<unsigned char> toS16be(const std::vector<FLAC__int32>& interleaved, unsigned bits);
+
+} // namespace testaudio

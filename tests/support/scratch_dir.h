@@ -1,0 +1,29 @@
+// A directory of the test's own under /tmp, removed with everything in it
+// (unreadable subdirectories included) when the object goes.
+#pragma once
+
+#include <string>
+
+namespace testfs {
+
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + relative
+    std::string operator/(const std::string& relative) const;
+
+    void mkdir(const std::string& relative) const;
+    void touch(const std::string& relative, const std::string& contents = "") const;
+    void symlink(const std::string& target, const std::string& relative) const;
+    void mkfifo(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+} // namespace testfs
