@@ -1,0 +1,91 @@
+// Live sound through ALSA (PipeWire and PulseAudio serve ALSA clients too).
+// The card's formats map straight onto ALSA's, so the samples go out as the
+// player wrote them; ALSA's blocking write paces the play.
+#include "boxsim/dsp/audio_sink.h"
+
+#include <alsa/asoundlib.h>
+#include <cstdio>
+#include <linux/soundcard.h>
+
+namespace boxsim::dsp {
+namespace {
+
+snd_pcm_format_t alsa_format(int afmt) {
+    switch (afmt) {
+    case AFMT_U8: return SND_PCM_FORMAT_U8;
+    case AFMT_S8: return SND_PCM_FORMAT_S8;
+    case AFMT_S16_LE: return SND_PCM_FORMAT_S16_LE;
+    case AFMT_S16_BE: return SND_PCM_FORMAT_S16_BE;
+    default: return SND_PCM_FORMAT_UNKNOWN;
+    }
+}
+
+class AlsaSink final : public AudioSink {
+public:
+    explicit AlsaSink(std::string device) : device_(device.empty() ? "default" : device) {}
+    ~AlsaSink() override { closePcm(); }
+
+    void begin(const PcmFormat& format) override {
+        closePcm();
+        format_ = format;
+        int err = snd_pcm_open(&pcm_, device_.c_str(), SND_PCM_STREAM_PLAYBACK, 0);
+        if (err == 0)
+            err = snd_pcm_set_params(pcm_, alsa_format(format.afmt),
+                                     SND_PCM_ACCESS_RW_INTERLEAVED,
+                                     static_cast<unsigned>(format.channels),
+                                     static_cast<unsigned>(format.rate), 1, 200000);
+        if (err < 0) {
+            if (!warned_)
+                std::fprintf(stderr, "boxsim: ALSA device %s: %s; playing into nothing\n",
+                             device_.c_str(), snd_strerror(err));
+            warned_ = true;
+            closePcm();
+        }
+    }
+
+    void write(const unsigned char* data, std::size_t size) override {
+        if (!pcm_)
+            return;
+        const std::size_t frame = static_cast<std::size_t>(format_.bytesPerSample()) *
+                                  static_cast<std::size_t>(format_.channels);
+        snd_pcm_uframes_t frames = size / frame;
+        while (frames > 0) {
+            const snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
+            if (n < 0) {
+                if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0)
+                    return;
+                continue;
+            }
+            data += static_cast<std::size_t>(n) * frame;
+            frames -= static_cast<snd_pcm_uframes_t>(n);
+        }
+    }
+
+    void end() override {
+        if (pcm_)
+            snd_pcm_drain(pcm_);
+        closePcm();
+    }
+
+    bool pacesItself() const override { return pcm_ != nullptr; }
+
+private:
+    void closePcm() {
+        if (pcm_)
+            snd_pcm_close(pcm_);
+        pcm_ = nullptr;
+    }
+
+    std::string device_;
+    snd_pcm_t* pcm_ = nullptr;
+    PcmFormat format_;
+    bool warned_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<AudioSink> makeAlsaSink(const std::string& device) {
+    return std::make_unique<AlsaSink>(device);
+}
+
+} // namespace boxsim::dsp

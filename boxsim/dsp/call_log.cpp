@@ -1,0 +1,38 @@
+#include "boxsim/dsp/call_log.h"
+
+namespace boxsim::dsp {
+
+CallLog::~CallLog() {
+    if (file_)
+        std::fclose(file_);
+}
+
+void CallLog::setFile(const std::string& path) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (file_)
+        std::fclose(file_);
+    file_ = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
+    if (!path.empty() && !file_)
+        std::fprintf(stderr, "boxsim: cannot write the device log %s\n", path.c_str());
+}
+
+void CallLog::add(std::string line) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (file_) {
+        std::fprintf(file_, "%s\n", line.c_str());
+        std::fflush(file_);
+    }
+    lines_.push_back(std::move(line));
+}
+
+std::vector<std::string> CallLog::lines() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return lines_;
+}
+
+void CallLog::clear() {
+    std::lock_guard<std::mutex> hold(lock_);
+    lines_.clear();
+}
+
+} // namespace boxsim::dsp

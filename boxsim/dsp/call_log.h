@@ -1,0 +1,31 @@
+// The card's record of device calls: kept in memory for tests, and appended
+// to a file for --dsp-log.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace boxsim::dsp {
+
+class CallLog {
+public:
+    CallLog() = default;
+    ~CallLog();
+    CallLog(const CallLog&) = delete;
+    CallLog& operator=(const CallLog&) = delete;
+
+    // Starts appending to path as well; "" stops.
+    void setFile(const std::string& path);
+    void add(std::string line);
+    std::vector<std::string> lines() const;
+    void clear();
+
+private:
+    mutable std::mutex lock_;
+    std::vector<std::string> lines_;
+    std::FILE* file_ = nullptr;
+};
+
+} // namespace boxsim::dsp

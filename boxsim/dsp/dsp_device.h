@@ -1,0 +1,51 @@
+// One open of the stand-in device: its format and the thread that drains its
+// pipe into the sink.
+#pragma once
+
+#include "boxsim/dsp/audio_sink.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace boxsim::dsp {
+
+class DspDevice {
+public:
+    // Takes the read end of the pipe the player writes to.
+    DspDevice(int read_fd, std::shared_ptr<AudioSink> sink, bool paced, bool stall);
+    // Waits for the drain to finish.
+    ~DspDevice();
+    DspDevice(const DspDevice&) = delete;
+    DspDevice& operator=(const DspDevice&) = delete;
+
+    // OSS requests. Each takes the caller's value and leaves the value in
+    // effect in it, as a driver does.
+    void setFormat(int& afmt);
+    void setStereo(int& stereo);
+    void setChannels(int& channels);
+    void setSpeed(int& rate);
+    PcmFormat format() const;
+
+    // The player closed its end: drain what is left, then end the stretch.
+    void closed();
+    bool drained() const;
+
+private:
+    void drain();
+    void resizeBuffer();
+
+    int read_fd_;
+    std::shared_ptr<AudioSink> sink_;
+    const bool paced_;
+    const bool stall_;
+    mutable std::mutex lock_;
+    std::condition_variable changed_;
+    PcmFormat format_;
+    bool closed_ = false;
+    bool drained_ = false;
+    std::thread thread_;
+};
+
+} // namespace boxsim::dsp

@@ -1,0 +1,231 @@
+// The card: settings, the session's sink, the open devices by descriptor, and
+// the record of calls. One per process, like the device node it stands for;
+// never destroyed, because device threads may still drain while it exits.
+#include "boxsim/dsp/sound_card.h"
+
+#include "boxsim/dsp/call_log.h"
+#include "boxsim/dsp/dsp_device.h"
+#include "boxsim/dsp/libc_calls.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/soundcard.h>
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+namespace boxsim::dsp {
+namespace {
+
+constexpr const char* device_path = "/dev/dsp";
+// A new open waits this long at most for the previous one to play out.
+constexpr auto drain_wait = std::chrono::seconds(2);
+
+class SoundCard {
+public:
+    static SoundCard& instance() {
+        static SoundCard* card = new SoundCard;
+        return *card;
+    }
+
+    void configure(const Settings& settings) {
+        std::lock_guard<std::mutex> hold(lock_);
+        settings_ = settings;
+        sink_.reset();
+        log_.setFile(settings.log_path);
+    }
+
+    bool serves(const char* path) {
+        if (!path || std::strcmp(path, device_path) != 0)
+            return false;
+        std::lock_guard<std::mutex> hold(lock_);
+        // With no sink chosen, a machine that has a real device keeps it.
+        return settings_.sink != SinkKind::automatic || access(device_path, F_OK) != 0;
+    }
+
+    int open(int flags) {
+        log_.add(std::string("open ") + device_path);
+        std::unique_lock<std::mutex> hold(lock_);
+        if (settings_.refuse) {
+            errno = EBUSY;
+            return -1;
+        }
+        // One sink, one stretch at a time: let the last close play out.
+        waitDrained(hold, std::chrono::steady_clock::now() + drain_wait, false);
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            return -1;
+        if (flags & O_NONBLOCK)
+            fcntl(fds[1], F_SETFL, O_NONBLOCK);
+        devices_[fds[1]] = std::make_shared<DspDevice>(fds[0], sink(), !settings_.fast,
+                                                       settings_.stall);
+        open_count_.fetch_add(1);
+        return fds[1];
+    }
+
+    bool owns(int fd) {
+        if (open_count_.load() == 0)
+            return false;
+        std::lock_guard<std::mutex> hold(lock_);
+        return devices_.count(fd) != 0;
+    }
+
+    int ioctl(int fd, unsigned long request, void* arg) {
+        std::shared_ptr<DspDevice> device = find(fd);
+        int* value = static_cast<int*>(arg);
+        const char* name = requestName(request);
+        if (!name) {
+            char text[48];
+            std::snprintf(text, sizeof text, "ioctl 0x%lx", request);
+            log_.add(text);
+            errno = EINVAL;
+            return -1;
+        }
+        if (!value) {
+            log_.add(std::string("ioctl ") + name);
+            errno = EFAULT;
+            return -1;
+        }
+        log_.add(std::string("ioctl ") + name + " " + std::to_string(*value));
+        if (!device) {
+            errno = EBADF;
+            return -1;
+        }
+        switch (request) {
+        case SNDCTL_DSP_SETFMT: device->setFormat(*value); break;
+        case SNDCTL_DSP_STEREO: device->setStereo(*value); break;
+        case SNDCTL_DSP_CHANNELS: device->setChannels(*value); break;
+        case SNDCTL_DSP_SPEED: device->setSpeed(*value); break;
+        }
+        return 0;
+    }
+
+    void noteWrite(std::size_t size) { log_.add("write " + std::to_string(size)); }
+
+    int close(int fd) {
+        std::shared_ptr<DspDevice> device;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            auto it = devices_.find(fd);
+            if (it != devices_.end()) {
+                device = it->second;
+                devices_.erase(it);
+                draining_.push_back(device);
+                open_count_.fetch_sub(1);
+            }
+        }
+        log_.add("close");
+        const int result = boxsim_libc_close(fd);
+        if (device)
+            device->closed();
+        return result;
+    }
+
+    std::vector<std::string> calls() const { return log_.lines(); }
+    void clearCalls() { log_.clear(); }
+    std::size_t openDevices() const { return open_count_.load(); }
+
+    bool waitUntilIdle(std::chrono::milliseconds timeout) {
+        std::unique_lock<std::mutex> hold(lock_);
+        return waitDrained(hold, std::chrono::steady_clock::now() + timeout, true);
+    }
+
+private:
+    static const char* requestName(unsigned long request) {
+        switch (request) {
+        case SNDCTL_DSP_SETFMT: return "SNDCTL_DSP_SETFMT";
+        case SNDCTL_DSP_STEREO: return "SNDCTL_DSP_STEREO";
+        case SNDCTL_DSP_CHANNELS: return "SNDCTL_DSP_CHANNELS";
+        case SNDCTL_DSP_SPEED: return "SNDCTL_DSP_SPEED";
+        default: return nullptr;
+        }
+    }
+
+    std::shared_ptr<DspDevice> find(int fd) {
+        std::lock_guard<std::mutex> hold(lock_);
+        auto it = devices_.find(fd);
+        return it == devices_.end() ? nullptr : it->second;
+    }
+
+    // Polls: the drain threads do not know the card. With all_closed, open
+    // devices count as busy too.
+    bool waitDrained(std::unique_lock<std::mutex>& hold,
+                     std::chrono::steady_clock::time_point deadline, bool all_closed) {
+        while (!(reapDrained() && (!all_closed || devices_.empty()))) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            hold.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            hold.lock();
+        }
+        return true;
+    }
+
+    // Drops devices that have played out; true when none is left draining.
+    bool reapDrained() {
+        for (auto it = draining_.begin(); it != draining_.end();)
+            it = (*it)->drained() ? draining_.erase(it) : it + 1;
+        return draining_.empty();
+    }
+
+    std::shared_ptr<AudioSink> sink() {
+        if (sink_)
+            return sink_;
+        switch (settings_.sink) {
+        case SinkKind::wav: sink_ = makeWavSink(settings_.target); break;
+        case SinkKind::raw: sink_ = makeRawSink(settings_.target); break;
+        case SinkKind::alsa:
+            sink_ = makeAlsaSink(settings_.target);
+            if (!sink_)
+                std::fprintf(stderr, "boxsim: no ALSA in this build; playing into nothing\n");
+            break;
+        case SinkKind::null: break;
+        case SinkKind::automatic:
+            if (!told_no_device_) {
+                told_no_device_ = true;
+                std::fprintf(stderr, "boxsim: this machine has no /dev/dsp; playing into nothing "
+                                     "in real time (choose a sink with --dsp)\n");
+            }
+            break;
+        }
+        if (!sink_)
+            sink_ = makeNullSink();
+        return sink_;
+    }
+
+    std::mutex lock_;
+    Settings settings_;
+    std::shared_ptr<AudioSink> sink_;
+    std::map<int, std::shared_ptr<DspDevice>> devices_;
+    std::vector<std::shared_ptr<DspDevice>> draining_;
+    std::atomic<std::size_t> open_count_{0};
+    CallLog log_;
+    bool told_no_device_ = false;
+};
+
+} // namespace
+
+void configure(const Settings& settings) { SoundCard::instance().configure(settings); }
+std::vector<std::string> deviceCalls() { return SoundCard::instance().calls(); }
+void clearDeviceCalls() { SoundCard::instance().clearCalls(); }
+std::size_t openDevices() { return SoundCard::instance().openDevices(); }
+bool waitUntilIdle(std::chrono::milliseconds timeout) {
+    return SoundCard::instance().waitUntilIdle(timeout);
+}
+
+} // namespace boxsim::dsp
+
+extern "C" {
+
+int boxsim_dsp_serves(const char* path) { return boxsim::dsp::SoundCard::instance().serves(path); }
+int boxsim_dsp_open(int flags) { return boxsim::dsp::SoundCard::instance().open(flags); }
+int boxsim_dsp_owns(int fd) { return boxsim::dsp::SoundCard::instance().owns(fd); }
+int boxsim_dsp_ioctl(int fd, unsigned long request, void* arg) {
+    return boxsim::dsp::SoundCard::instance().ioctl(fd, request, arg);
+}
+void boxsim_dsp_note_write(int, size_t size) { boxsim::dsp::SoundCard::instance().noteWrite(size); }
+int boxsim_dsp_close(int fd) { return boxsim::dsp::SoundCard::instance().close(fd); }
+}

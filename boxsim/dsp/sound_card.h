@@ -1,0 +1,50 @@
+// The stand-in for the box's OSS device "/dev/dsp". A host process that links
+// this library serves that path itself: the plug-in's open, ioctl, write and
+// close on it reach this card, every other path and descriptor goes to the C
+// library as usual.
+//
+// Each open gets the write end of a real pipe, so writes block in the kernel
+// while the card's buffer (the pipe, about a third of a second of sound) is
+// full, and a signal interrupts them like any blocking device write. A thread
+// per open drains the pipe into the session's sink, at the configured rate or
+// at once in fast mode.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace boxsim::dsp {
+
+enum class SinkKind {
+    automatic, // the machine's own /dev/dsp if it has one, else nothing (said once on stderr)
+    null,      // nothing, at real-time pace
+    wav,       // a WAV file
+    raw,       // the bytes as written
+    alsa,      // live sound through ALSA
+};
+
+struct Settings {
+    SinkKind sink = SinkKind::automatic;
+    std::string target;   // the file for wav and raw, the ALSA device name for alsa
+    bool fast = false;    // drain at once instead of in real time
+    bool refuse = false;  // every open fails with EBUSY, as a card in use would
+    bool stall = false;   // takes no data while open: writes block once the buffer is full
+    std::string log_path; // appends one line per device call
+};
+
+// Applies to the opens that follow. Devices still open keep the old sink.
+void configure(const Settings& settings);
+
+// The device calls so far, in order, one line each: "open /dev/dsp",
+// "ioctl SNDCTL_DSP_SETFMT 32", "write 16384", "close".
+std::vector<std::string> deviceCalls();
+void clearDeviceCalls();
+
+// Devices opened and not yet closed.
+std::size_t openDevices();
+// Waits until every device has been closed and has played what it was given.
+bool waitUntilIdle(std::chrono::milliseconds timeout);
+
+} // namespace boxsim::dsp

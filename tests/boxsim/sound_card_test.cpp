@@ -1,0 +1,166 @@
+// The stand-in "/dev/dsp": what it serves, records, paces and captures.
+#include "boxsim/dsp/sound_card.h"
+
+#include "host/ethread.h"
+#include "tests/support/flac_maker.h"
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/soundcard.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+extern "C" int __open_2(const char*, int);
+extern "C" int __open64_2(const char*, int);
+
+using namespace std::chrono_literals;
+namespace dsp = boxsim::dsp;
+
+namespace {
+
+class SoundCard : public ::testing::Test {
+protected:
+    void SetUp() override { use(dsp::SinkKind::raw, "out.raw", true); }
+    void TearDown() override {
+        EXPECT_TRUE(dsp::waitUntilIdle(5s));
+        dsp::configure({});
+    }
+    void use(dsp::SinkKind sink, const std::string& file, bool fast, bool stall = false) {
+        dsp::Settings s;
+        s.sink = sink;
+        s.target = dir_ / file;
+        s.fast = fast;
+        s.stall = stall;
+        s.log_path = dir_ / "calls.log";
+        dsp::configure(s);
+        dsp::clearDeviceCalls();
+    }
+    static int configured(int afmt, int stereo, int rate) {
+        const int fd = open("/dev/dsp", O_WRONLY, 0);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(ioctl(fd, SNDCTL_DSP_SETFMT, &afmt), 0);
+        EXPECT_EQ(ioctl(fd, SNDCTL_DSP_STEREO, &stereo), 0);
+        EXPECT_EQ(ioctl(fd, SNDCTL_DSP_SPEED, &rate), 0);
+        return fd;
+    }
+    testfs::ScratchDir dir_;
+};
+
+} // namespace
+
+TEST_F(SoundCard, RecordsEveryCallInOrderInMemoryAndInTheLogFile) {
+    const int fd = configured(AFMT_S16_BE, 1, 44100);
+    const unsigned char frame[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(write(fd, frame, sizeof frame), 8);
+    EXPECT_EQ(close(fd), 0);
+    const std::vector<std::string> expected = {
+        "open /dev/dsp",          "ioctl SNDCTL_DSP_SETFMT 32", "ioctl SNDCTL_DSP_STEREO 1",
+        "ioctl SNDCTL_DSP_SPEED 44100", "write 8",             "close"};
+    EXPECT_EQ(dsp::deviceCalls(), expected);
+    const auto log = testaudio::readFile(dir_ / "calls.log");
+    std::string text(log.begin(), log.end());
+    EXPECT_EQ(text, "open /dev/dsp\nioctl SNDCTL_DSP_SETFMT 32\nioctl SNDCTL_DSP_STEREO 1\n"
+                    "ioctl SNDCTL_DSP_SPEED 44100\nwrite 8\nclose\n");
+    ASSERT_TRUE(dsp::waitUntilIdle(5s));
+    EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"),
+              std::vector<unsigned char>(frame, frame + sizeof frame));
+}
+
+TEST_F(SoundCard, EveryFormOfOpenReachesTheCard) {
+    for (int fd : {open64("/dev/dsp", O_WRONLY, 0), __open_2("/dev/dsp", O_WRONLY),
+                   __open64_2("/dev/dsp", O_WRONLY)}) {
+        ASSERT_GE(fd, 0);
+        int stereo = 1;
+        EXPECT_EQ(ioctl(fd, SNDCTL_DSP_STEREO, &stereo), 0) << "not a card descriptor";
+        close(fd);
+    }
+    const auto calls = dsp::deviceCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 3);
+}
+
+TEST_F(SoundCard, OtherPathsAndDescriptorsGoToTheCLibrary) {
+    const std::string path = dir_ / "plain.txt";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(write(fd, "abc", 3), 3);
+    int value = 0;
+    EXPECT_EQ(ioctl(fd, SNDCTL_DSP_SPEED, &value), -1);
+    EXPECT_EQ(close(fd), 0);
+    EXPECT_TRUE(dsp::deviceCalls().empty());
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(SoundCard, AnsweringRequestsAsADriverDoes) {
+    const int fd = open("/dev/dsp", O_WRONLY, 0);
+    int afmt = 0x12345;
+    EXPECT_EQ(ioctl(fd, SNDCTL_DSP_SETFMT, &afmt), 0);
+    EXPECT_EQ(afmt, AFMT_U8) << "an unknown format leaves the current one";
+    int rate = 1;
+    EXPECT_EQ(ioctl(fd, SNDCTL_DSP_SPEED, &rate), 0);
+    EXPECT_EQ(rate, 4000);
+    EXPECT_EQ(ioctl(fd, SNDCTL_DSP_GETBLKSIZE, &rate), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(ioctl(fd, SNDCTL_DSP_SPEED, nullptr), -1);
+    EXPECT_EQ(errno, EFAULT);
+    close(fd);
+}
+
+TEST_F(SoundCard, WavFileCarriesTheFormatAndLittleEndianSamples) {
+    use(dsp::SinkKind::wav, "out.wav", true);
+    const int fd = configured(AFMT_S16_BE, 1, 44100);
+    const unsigned char be[] = {0x12, 0x34, 0xAB};
+    const unsigned char rest[] = {0xCD};
+    write(fd, be, sizeof be); // a sample split across two writes
+    write(fd, rest, sizeof rest);
+    close(fd);
+    ASSERT_TRUE(dsp::waitUntilIdle(5s));
+    dsp::configure({}); // closes the file
+    const auto wav = testaudio::readFile(dir_ / "out.wav");
+    ASSERT_EQ(wav.size(), 48u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(wav[22], 2);                                          // channels
+    EXPECT_EQ(wav[24] | (wav[25] << 8) | (wav[26] << 16), 44100);   // rate
+    EXPECT_EQ(wav[34], 16);                                         // bits
+    EXPECT_EQ(wav[40], 4);                                          // data bytes
+    EXPECT_EQ(std::vector<unsigned char>(wav.begin() + 44, wav.end()),
+              (std::vector<unsigned char>{0x34, 0x12, 0xCD, 0xAB}));
+}
+
+TEST_F(SoundCard, RealTimeDeviceBlocksWritesWhileItsBufferIsFull) {
+    use(dsp::SinkKind::null, "", false);
+    const int fd = configured(AFMT_S16_BE, 1, 44100);
+    std::vector<unsigned char> second(44100 * 4);
+    const auto before = std::chrono::steady_clock::now();
+    write(fd, second.data(), second.size());
+    // The write returns once all but about a third of a second is buffered.
+    EXPECT_GT(std::chrono::steady_clock::now() - before, 450ms);
+    close(fd);
+}
+
+TEST_F(SoundCard, ASignalGetsAWriterOutOfAStalledDevice) {
+    use(dsp::SinkKind::null, "", false, true);
+    struct Writer : eThread {
+        int fd = -1;
+        std::atomic<ssize_t> result{0};
+        void thread() override {
+            std::vector<unsigned char> lots(1 << 20);
+            result = write(fd, lots.data(), lots.size());
+        }
+    } writer;
+    writer.fd = configured(AFMT_S16_BE, 1, 44100);
+    writer.run();
+    std::this_thread::sleep_for(100ms);
+    const auto before = std::chrono::steady_clock::now();
+    writer.kill(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    EXPECT_LT(writer.result.load(), 1 << 20) << "the write must come back short or failed";
+    close(writer.fd);
+}
