@@ -114,15 +114,16 @@ void DspDevice::drain() {
         changed_.wait(hold, [this] { return closed_; });
     }
     for (;;) {
-        const PcmFormat format = this->format();
-        const std::size_t chunk =
-            std::clamp<std::size_t>(static_cast<std::size_t>(format.bytesPerSecond() / 50), 64,
-                                    sizeof buffer);
+        const std::size_t chunk = std::clamp<std::size_t>(
+            static_cast<std::size_t>(this->format().bytesPerSecond() / 50), 64, sizeof buffer);
         const ssize_t n = read(read_fd_, buffer, chunk);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
+        // Taken after the read: the player may have set the format while we
+        // waited for its first bytes.
+        const PcmFormat format = this->format();
         if (!begun || format != begun_format) {
             sink_->begin(format);
             begun = true;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <malloc.h>
 #include <numeric>
 #include <random>
@@ -77,7 +78,7 @@ protected:
     testfs::ScratchDir dir_;
     testwork::RecordingLabel label_;
     std::set<int> fds_before_;
-    int finished_ = 0;
+    std::atomic<int> finished_{0};
 };
 
 std::size_t bytes_written(const std::vector<std::string>& calls) {

@@ -1,0 +1,162 @@
+#include "boxsim/hdd/box_root.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace boxsim {
+namespace {
+
+std::string why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+bool write_text(const char* path, const std::string& text) {
+    const int fd = ::open(path, O_WRONLY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return ok;
+}
+
+bool enter_namespace(std::string& error) {
+    if (geteuid() == 0) {
+        if (unshare(CLONE_NEWNS) == 0)
+            return true;
+        error = why("unshare(CLONE_NEWNS)");
+        return false;
+    }
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+        error = why("unshare(CLONE_NEWUSER | CLONE_NEWNS)");
+        return false;
+    }
+    // Stay who we are inside: our own uid and gid map to themselves.
+    write_text("/proc/self/setgroups", "deny");
+    if (!write_text("/proc/self/uid_map", std::to_string(uid) + " " + std::to_string(uid) + " 1") ||
+        !write_text("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1")) {
+        error = why("writing the user namespace's id maps");
+        return false;
+    }
+    return true;
+}
+
+bool bind(const std::string& source, const std::string& target, bool directory,
+          std::string& error) {
+    if (directory) {
+        if (mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
+            error = why(("mkdir " + target).c_str());
+            return false;
+        }
+    } else {
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (mount(source.c_str(), target.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
+        error = why(("binding " + source + " at " + target).c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& error) {
+    for (const auto& [name, source] : shown) {
+        struct stat st;
+        if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
+            error = "not a top-level name: \"" + name + "\"";
+            return false;
+        }
+        if (stat(source.c_str(), &st) != 0) {
+            error = why(source.c_str());
+            return false;
+        }
+    }
+    char cwd[PATH_MAX];
+    const bool have_cwd = getcwd(cwd, sizeof cwd) != nullptr;
+    // Resolved before the move: relative sources mean what they meant here.
+    std::map<std::string, std::string> sources;
+    for (const auto& [name, source] : shown) {
+        char resolved[PATH_MAX];
+        sources[name] = realpath(source.c_str(), resolved) ? resolved : source;
+    }
+
+    if (!enter_namespace(error))
+        return false;
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        error = why("making the mounts private");
+        return false;
+    }
+    // The new root is mounted over /mnt, inside this namespace only; the
+    // real /mnt is neither used nor changed.
+    const std::string root = "/mnt";
+    if (mount("tmpfs", root.c_str(), "tmpfs", 0, "mode=0755") != 0) {
+        error = why("mounting a tmpfs for the new root");
+        return false;
+    }
+
+    DIR* top = opendir("/");
+    if (!top) {
+        error = why("reading /");
+        return false;
+    }
+    std::vector<std::string> names;
+    while (dirent* e = readdir(top)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != ".." && name != "mnt" && !sources.count(name))
+            names.push_back(name);
+    }
+    closedir(top);
+
+    for (const std::string& name : names) {
+        const std::string from = "/" + name, to = root + "/" + name;
+        struct stat st;
+        if (lstat(from.c_str(), &st) != 0)
+            continue;
+        if (S_ISLNK(st.st_mode)) {
+            char target[PATH_MAX];
+            const ssize_t n = readlink(from.c_str(), target, sizeof target - 1);
+            if (n >= 0) {
+                target[n] = '\0';
+                symlink(target, to.c_str());
+            }
+        } else if (!bind(from, to, S_ISDIR(st.st_mode), error)) {
+            return false;
+        }
+    }
+    mkdir((root + "/mnt").c_str(), 0755);
+    for (const auto& [name, source] : sources) {
+        struct stat st;
+        stat(source.c_str(), &st);
+        if (!bind(source, root + "/" + name, S_ISDIR(st.st_mode), error))
+            return false;
+    }
+
+    const std::string old_root = root + "/.old-root";
+    mkdir(old_root.c_str(), 0700);
+    if (syscall(SYS_pivot_root, root.c_str(), old_root.c_str()) != 0) {
+        error = why("pivot_root");
+        return false;
+    }
+    if (chdir("/") != 0 || umount2("/.old-root", MNT_DETACH) != 0) {
+        error = why("detaching the old root");
+        return false;
+    }
+    rmdir("/.old-root");
+    if (have_cwd && chdir(cwd) != 0)
+        chdir("/");
+    return true;
+}
+
+} // namespace boxsim
