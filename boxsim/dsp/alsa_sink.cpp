@@ -20,6 +20,8 @@ snd_pcm_format_t alsa_format(int afmt) {
     }
 }
 
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
 class AlsaSink final : public AudioSink {
 public:
     explicit AlsaSink(std::string device) : device_(device.empty() ? "default" : device) {}
@@ -83,6 +85,18 @@ private:
 };
 
 } // namespace
+
+bool alsaPlaybackAvailable(const std::string& device) {
+    // ALSA complains on stderr about every missing card; asking is not an error.
+    snd_lib_error_set_handler(ignore_alsa_error);
+    snd_pcm_t* pcm = nullptr;
+    const bool ok = snd_pcm_open(&pcm, device.empty() ? "default" : device.c_str(),
+                                 SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) == 0;
+    if (pcm)
+        snd_pcm_close(pcm);
+    snd_lib_error_set_handler(nullptr);
+    return ok;
+}
 
 std::unique_ptr<AudioSink> makeAlsaSink(const std::string& device) {
     return std::make_unique<AlsaSink>(device);

@@ -1,0 +1,18 @@
+// A text picture of a window for scripts and tests: one line per widget,
+// indented by depth, with its kind, place and size in its parent's client
+// area, text, focus and the rest of what is drawn. Bytes that are not
+// printable ASCII are shown as \xNN, so any name survives the trip.
+#pragma once
+
+#include "host/ewidget.h"
+
+#include <string>
+
+namespace boxsim {
+
+std::string screenDump(const eWidget& window);
+
+// text with \ and " escaped and every byte outside printable ASCII as \xNN.
+std::string escapedText(const std::string& text);
+
+} // namespace boxsim

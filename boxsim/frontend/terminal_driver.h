@@ -1,0 +1,33 @@
+// The front end a person uses: the box's 720 x 576 screen scaled into the
+// terminal with ncurses, every widget at its own place, the key map on the
+// bottom line. Keys are read as a remote control maps onto a keyboard.
+#pragma once
+
+#include "boxsim/toolkit/modal_driver.h"
+
+#include <atomic>
+
+namespace boxsim {
+
+class TerminalDriver : public ModalDriver {
+public:
+    // Takes over the terminal until destroyed.
+    TerminalDriver();
+    ~TerminalDriver() override;
+    TerminalDriver(const TerminalDriver&) = delete;
+    TerminalDriver& operator=(const TerminalDriver&) = delete;
+
+    void present(eWidget& window) override;
+    std::optional<eRemoteKey> nextKey(std::chrono::milliseconds timeout) override;
+
+    // Set from a signal handler: close the window and let the host shut down.
+    static std::atomic<bool> quitRequested;
+
+private:
+    eWidget* window_ = nullptr;
+};
+
+// The key map, as shown on screen and in the README.
+extern const char* const terminalKeyHelp;
+
+} // namespace boxsim

@@ -1,0 +1,105 @@
+// boxsim: the box's host, on this machine. Loads a plug-in, shows the box's
+// disk at /hdd, serves /dev/dsp, and runs the plug-in's window in the
+// terminal or from a key script.
+#include "boxsim/dsp/audio_sink.h"
+#include "boxsim/dsp/sound_card.h"
+#include "boxsim/frontend/headless_driver.h"
+#include "boxsim/frontend/terminal_driver.h"
+#include "boxsim/hdd/box_root.h"
+#include "boxsim/loader/options.h"
+#include "boxsim/loader/plugin_library.h"
+#include "boxsim/toolkit/thread_registry.h"
+#include "host/eguiqueue.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int fail(const std::string& message, int code = 1) {
+    std::fprintf(stderr, "boxsim: %s\n", message.c_str());
+    return code;
+}
+
+// What the host hands every plug-in: it is not read, but it is a real pointer.
+struct PluginParameters {
+    int version = 1;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace boxsim;
+    Options options;
+    options.plugin = TIVRA_DEFAULT_PLUGIN;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error))
+        return fail(error + "\n" + usage, 2);
+    if (options.help) {
+        std::printf("%s\nKeys: %s\n", usage, terminalKeyHelp);
+        return 0;
+    }
+
+    std::vector<ScriptStep> script;
+    if (options.headless) {
+        std::ifstream in(options.keys);
+        if (!in)
+            return fail("cannot read the key script " + options.keys, 2);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (!parseKeyScript(text.str(), script, error))
+            return fail(options.keys + ": " + error, 2);
+    }
+
+    if (options.hdd) {
+        struct stat st;
+        if (stat(options.hdd->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return fail("--hdd " + *options.hdd + " is not a directory", 2);
+        if (!enterBoxRoot({{"hdd", *options.hdd}}, error))
+            return fail("cannot show " + *options.hdd + " at /hdd: " + error +
+                        ". This needs a private mount namespace: run as root, or allow "
+                        "unprivileged user namespaces (sysctl kernel.unprivileged_userns_clone=1),"
+                        " or leave out --hdd to browse the real /hdd.");
+    }
+
+    if (!options.dsp_chosen && access("/dev/dsp", F_OK) != 0 &&
+        dsp::alsaPlaybackAvailable("default")) {
+        options.dsp.sink = dsp::SinkKind::alsa;
+    }
+    dsp::configure(options.dsp);
+
+    PluginLibrary plugin(options.plugin);
+    if (!plugin.entry())
+        return fail(plugin.error());
+
+    std::unique_ptr<ModalDriver> driver;
+    if (options.headless)
+        driver = std::make_unique<HeadlessDriver>(std::move(script), std::cout);
+    else
+        driver = std::make_unique<TerminalDriver>();
+    setModalDriver(driver.get());
+
+    PluginParameters parameters;
+    const int result = plugin.entry()(&parameters);
+
+    // Never unload a plug-in whose thread still runs: a window closed with 0
+    // leaves its playback running. A host that is being shut down stops it.
+    while (liveThreads() > 0) {
+        if (TerminalDriver::quitRequested)
+            stopAllThreads();
+        eGuiQueue::drain();
+        waitForNoThreads(std::chrono::milliseconds(20));
+    }
+    eGuiQueue::drain();
+    setModalDriver(nullptr);
+    driver.reset();
+    dsp::waitUntilIdle(std::chrono::seconds(2));
+    eGuiQueue::discard();
+    std::cout.flush();
+    return result;
+}

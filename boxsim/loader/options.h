@@ -1,0 +1,28 @@
+// boxsim's command line:
+//   boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]
+//          [--fast] [--dsp-log FILE] [--headless --keys SCRIPT]
+#pragma once
+
+#include "boxsim/dsp/sound_card.h"
+
+#include <optional>
+#include <string>
+
+namespace boxsim {
+
+struct Options {
+    std::string plugin;
+    std::optional<std::string> hdd;
+    dsp::Settings dsp;
+    bool dsp_chosen = false;
+    bool headless = false;
+    std::string keys;
+    bool help = false;
+};
+
+// False with a one-line reason in error for anything it does not accept.
+bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+
+extern const char* const usage;
+
+} // namespace boxsim

@@ -1,0 +1,29 @@
+// A plug-in shared object loaded as the box's host loads it: dlopen, then its
+// one entry point. Unloaded when the object goes; the host makes sure by then
+// that no thread of the plug-in runs and no task of it is queued.
+#pragma once
+
+#include <string>
+
+namespace boxsim {
+
+using PluginEntry = int (*)(void*);
+
+class PluginLibrary {
+public:
+    explicit PluginLibrary(const std::string& path);
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    // Null when loading failed or there is no plugin_exec; error() says which.
+    PluginEntry entry() const { return entry_; }
+    const std::string& error() const { return error_; }
+
+private:
+    void* handle_ = nullptr;
+    PluginEntry entry_ = nullptr;
+    std::string error_;
+};
+
+} // namespace boxsim
