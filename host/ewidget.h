@@ -41,6 +41,8 @@ public:
     void hide();
     // Shown, and so is every parent.
     bool isVisible() const;
+    // Shown itself, whatever its parents are.
+    bool isShown() const { return shown_; }
 
     // The modal loop: runs until close() or reject(), returns the result.
     int exec();

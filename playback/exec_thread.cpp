@@ -52,7 +52,11 @@ void ExecThread::thread_finished() {
         finished.emit(status);
     }
     // Freed on the GUI thread once this thread has ended, never from here.
+    // A worker that outlived its window was never forgotten by it: the
+    // handle must not be left pointing at freed memory.
     eGuiQueue::post([this] {
+        ExecThread* self = this;
+        execThread.compare_exchange_strong(self, nullptr);
         kill(false);
         delete this;
     });

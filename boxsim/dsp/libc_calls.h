@@ -1,6 +1,4 @@
-/* The C library's own open, ioctl, write and close, behind the card's
- * interposed entry points. The card uses these for its pipes so that it never
- * goes through itself. */
+/* Between the card's interposed C library entry points and the card. */
 #pragma once
 
 #include <stddef.h>
@@ -10,8 +8,9 @@
 extern "C" {
 #endif
 
+/* The C library's own close, for the card to close a device's descriptor
+ * without going through itself. */
 int boxsim_libc_close(int fd);
-ssize_t boxsim_libc_write(int fd, const void* data, size_t size);
 
 /* Implemented by the card. */
 int boxsim_dsp_serves(const char* path);

@@ -117,7 +117,3 @@ int close(int fd) {
 }
 
 int boxsim_libc_close(int fd) { return real_close()(fd); }
-
-ssize_t boxsim_libc_write(int fd, const void* data, size_t size) {
-    return real_write()(fd, data, size);
-}

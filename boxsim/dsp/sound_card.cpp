@@ -15,6 +15,7 @@
 #include <linux/soundcard.h>
 #include <map>
 #include <memory>
+#include <poll.h>
 #include <unistd.h>
 
 namespace boxsim::dsp {
@@ -52,6 +53,14 @@ public:
         if (settings_.refuse) {
             errno = EBUSY;
             return -1;
+        }
+        if (settings_.open_delay_ms > 0) {
+            const int delay = settings_.open_delay_ms;
+            hold.unlock();
+            // Like a driver's own wait: interrupted, the open fails.
+            if (poll(nullptr, 0, delay) < 0 && errno == EINTR)
+                return -1;
+            hold.lock();
         }
         // One sink, one stretch at a time: let the last close play out.
         waitDrained(hold, std::chrono::steady_clock::now() + drain_wait, false);

@@ -17,7 +17,7 @@ void dump(const eWidget& w, int depth, const eWidget* focus, std::string& out) {
     out += " text \"" + escapedText(w.getText()) + "\"";
     if (&w == focus)
         out += " focus";
-    if (!w.isVisible())
+    if (!w.isShown())
         out += " hidden";
     if (!w.getShortcut().empty())
         out += " shortcut " + w.getShortcut();

@@ -29,6 +29,7 @@ protected:
         EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
         dialog_.reset();
         eGuiQueue::drain();
+        EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));
         boxsim::dsp::configure({});
     }
 

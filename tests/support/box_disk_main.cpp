@@ -1,5 +1,5 @@
 // Test main for the browser: lays out the box's disk, then runs the tests.
-#include "box_disk.h"
+#include "tests/support/box_disk.h"
 
 #include "boxsim/hdd/box_root.h"
 #include "tests/support/flac_maker.h"

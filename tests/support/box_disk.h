@@ -1,4 +1,4 @@
-// The disk the browser tests run on: this test process sees a scratch folder
+// The disk the browser and player tests run on: this test process sees a scratch folder
 // at "/hdd", and a scratch folder "/jazz" and a FLAC file "/a.flac" at the
 // root, in its own mount namespace. Made once, before any test runs.
 #pragma once

@@ -1,0 +1,242 @@
+// The player window and the plug-in's run, driven through the headless front
+// end on the test disk (/hdd holds /jazz, a.flac of 2 s and long.flac of 30 s).
+#include "boxsim/dsp/sound_card.h"
+#include "boxsim/frontend/headless_driver.h"
+#include "boxsim/frontend/screen_dump.h"
+#include "boxsim/toolkit/thread_registry.h"
+#include "playback/decoder.h"
+#include "playback/exec_thread.h"
+#include "plugin/player_dialog.h"
+#include "plugin/plugin_entry.h"
+#include "tests/support/box_disk.h"
+#include "tests/support/flac_maker.h"
+#include "tests/support/worker_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <malloc.h>
+#include <sstream>
+#include <sys/stat.h>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct PluginRun {
+    int result;
+    std::string screen;
+    Clock::duration took;
+};
+
+class PlayerWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!boxdisk::unavailable().empty())
+            GTEST_SKIP() << boxdisk::unavailable();
+        const std::string hdd = boxdisk::hddSource();
+        mkdir((hdd + "/jazz").c_str(), 0755);
+        struct stat st;
+        if (stat((hdd + "/long.flac").c_str(), &st) != 0) {
+            testaudio::writeTone(hdd + "/a.flac", {}, 2.0);
+            testaudio::writeTone(hdd + "/long.flac", {}, 30.0);
+        }
+        device({});
+    }
+    void TearDown() override {
+        if (ExecThread* worker = execThread.load())
+            worker->kill(true);
+        EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 10s));
+        eGuiQueue::drain();
+        EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));
+        boxsim::dsp::configure({});
+    }
+    // A real-time card playing into nothing, unless the test says otherwise.
+    void device(boxsim::dsp::Settings s) {
+        if (s.sink == boxsim::dsp::SinkKind::automatic)
+            s.sink = boxsim::dsp::SinkKind::null;
+        boxsim::dsp::configure(s);
+        boxsim::dsp::clearDeviceCalls();
+    }
+    PluginRun run(const std::string& script) {
+        std::vector<boxsim::ScriptStep> steps;
+        std::string error;
+        EXPECT_TRUE(boxsim::parseKeyScript(script, steps, error)) << error;
+        std::ostringstream screen;
+        boxsim::HeadlessDriver driver(steps, screen);
+        boxsim::setModalDriver(&driver);
+        const auto before = Clock::now();
+        const int result = plugin_exec(nullptr);
+        const auto took = Clock::now() - before;
+        boxsim::setModalDriver(nullptr);
+        return {result, screen.str(), took};
+    }
+    static eListBoxEntryText* entry(eTivraDialog& dialog, const std::string& text) {
+        auto* list = dialog.fileList();
+        for (int i = 0; i < list->getCount(); ++i) {
+            if (list->entryAt(i)->getText() == text)
+                return static_cast<eListBoxEntryText*>(list->entryAt(i));
+        }
+        ADD_FAILURE() << "no entry " << text;
+        return nullptr;
+    }
+    // Chooses a file and counts its worker's finished.
+    void play(eTivraDialog& dialog, const std::string& name) {
+        dialog.selectedItem(entry(dialog, name));
+        ASSERT_NE(execThread.load(), nullptr);
+        execThread.load()->finished.connect([this](int) { ++finished_; });
+    }
+    std::atomic<int> finished_{0};
+};
+
+const char* const built_window =
+    R"(window at (100,45) size 510x490 text "Tivra 0.0.1" client (100,75) size 510x460
+  listbox at (10,10) size 490x300 text "" focus deco eListBox
+    entry ".." selected shown
+    entry "/jazz" shown
+    entry "a.flac" shown
+    entry "long.flac" shown
+  label at (10,300) size 500x30 text ""
+  label at (10,360) size 500x30 text "Total Time : "
+  label at (127,360) size 500x30 text ""
+  label at (10,400) size 500x30 text ""
+  button at (10,425) size 100x30 text "Root" shortcut red pixmap red deco eButton
+  button at (150,425) size 100x30 text "Stop" shortcut blue pixmap blue deco eButton
+  label at (10,380) size 500x30 text ""
+  label at (152,380) size 500x30 text ""
+)";
+
+} // namespace
+
+TEST_F(PlayerWindow, IsBuiltAsTheBoxShowsIt) {
+    execThread = reinterpret_cast<ExecThread*>(1);
+    eTivraDialog dialog;
+    EXPECT_EQ(execThread, nullptr);
+    dialog.show();
+    EXPECT_EQ(boxsim::screenDump(dialog), built_window);
+    EXPECT_EQ(dialog.currentPath(), "/hdd");
+    EXPECT_EQ(lb_TT->getText(), "");
+    EXPECT_EQ(lb_ET->getText(), "");
+}
+
+TEST_F(PlayerWindow, PlayingShowsTheTotalTimeUntilTheEnd) {
+    const PluginRun r = run("down down ok wait 400 dump idle dump exit");
+    EXPECT_EQ(r.result, 0);
+    const auto second_dump = r.screen.find("window", 10);
+    ASSERT_NE(second_dump, std::string::npos);
+    EXPECT_NE(r.screen.substr(0, second_dump).find("label at (127,360) size 500x30 text \"00:02\""),
+              std::string::npos)
+        << r.screen;
+    EXPECT_NE(r.screen.substr(second_dump).find("label at (127,360) size 500x30 text \"00:00\""),
+              std::string::npos);
+    EXPECT_NE(r.screen.substr(second_dump).find("listbox at (10,10) size 490x300 text \"\" focus"),
+              std::string::npos);
+}
+
+TEST_F(PlayerWindow, StopWithNothingPlayingOnlyFocusesTheList) {
+    eTivraDialog dialog;
+    dialog.show();
+    dialog.setFocus(nullptr);
+    std::string unfocused = built_window;
+    unfocused.erase(unfocused.find(" focus"), 6);
+    EXPECT_EQ(boxsim::screenDump(dialog), unfocused);
+    dialog.StopPlayer();
+    EXPECT_EQ(boxsim::screenDump(dialog), built_window);
+}
+
+TEST_F(PlayerWindow, StopKillsAPlayingWorkerOnce) {
+    eTivraDialog dialog;
+    play(dialog, "long.flac");
+    ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+    dialog.setFocus(nullptr);
+    const auto before = Clock::now();
+    dialog.StopPlayer();
+    EXPECT_LT(Clock::now() - before, 1s);
+    EXPECT_EQ(finished_, 1);
+    EXPECT_EQ(file_info.is_playing, 0);
+    EXPECT_EQ(execThread, nullptr);
+    EXPECT_EQ(dialog.getFocus(), dialog.fileList());
+    dialog.StopPlayer();
+    EXPECT_EQ(finished_, 1);
+}
+
+TEST_F(PlayerWindow, StopReachesAWorkerStillStarting) {
+    boxsim::dsp::Settings slow;
+    slow.open_delay_ms = 5000;
+    device(slow);
+    eTivraDialog dialog;
+    play(dialog, "long.flac");
+    EXPECT_EQ(file_info.is_playing, 0);
+    const auto before = Clock::now();
+    dialog.StopPlayer();
+    EXPECT_LT(Clock::now() - before, 1s);
+    EXPECT_EQ(finished_, 1);
+    const auto calls = boxsim::dsp::deviceCalls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& c) { return c.rfind("write", 0) == 0; }),
+              0);
+}
+
+TEST_F(PlayerWindow, LeavingWhilePlayingStopsWaitsAndLeavesNoThread) {
+    const PluginRun r = run("down down down ok wait 300 exit");
+    EXPECT_EQ(r.result, 0);
+    EXPECT_GE(r.took, 1300ms);
+    EXPECT_EQ(boxsim::liveThreads(), 0u);
+    EXPECT_EQ(file_info.is_playing, 0);
+    EXPECT_EQ(lb_TT, nullptr) << "label handles outlive the window";
+}
+
+TEST_F(PlayerWindow, LeavingWhileAWorkerStartsStopsItToo) {
+    boxsim::dsp::Settings slow;
+    slow.open_delay_ms = 5000;
+    device(slow);
+    const PluginRun r = run("down down down ok exit");
+    EXPECT_LT(r.took, 3s);
+    EXPECT_EQ(boxsim::liveThreads(), 0u);
+}
+
+TEST_F(PlayerWindow, LeavingWhileIdleStillWaitsASecond) {
+    const PluginRun r = run("exit");
+    EXPECT_EQ(r.result, 0);
+    EXPECT_GE(r.took, 1s);
+}
+
+TEST_F(PlayerWindow, ClosedWithResultZeroNeitherStopsNorWaits) {
+    const PluginRun r = run("down down ok wait 200");
+    EXPECT_EQ(r.result, 0);
+    EXPECT_LT(r.took, 900ms);
+    EXPECT_EQ(boxsim::liveThreads(), 1u) << "the file plays on";
+    // It ends on its own, with no window left to show its time in.
+    EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 10s));
+    eGuiQueue::drain();
+    EXPECT_EQ(file_info.is_playing, 0);
+    EXPECT_EQ(execThread, nullptr) << "the freed worker's handle was left behind";
+}
+
+TEST_F(PlayerWindow, ChoosingEntriesNeverChangesTheLabels) {
+    eTivraDialog dialog;
+    auto labels = [&] {
+        std::string dump = boxsim::screenDump(dialog);
+        return dump.substr(dump.find("  label"));
+    };
+    const std::string before = labels();
+    dialog.selectedItem(entry(dialog, "/jazz"));
+    dialog.selectedItem(entry(dialog, ".."));
+    dialog.displayroot();
+    dialog.selectedItem(entry(dialog, "/hdd"));
+    eGuiQueue::drain();
+    EXPECT_EQ(labels(), before);
+}
+
+TEST_F(PlayerWindow, RunningItAHundredTimesHoldsNoMoreMemoryThanOnce) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators keep their own books; their leak check covers this";
+#else
+    run("");
+    const auto after_one = mallinfo2().uordblks;
+    for (int i = 0; i < 100; ++i)
+        run("down");
+    EXPECT_LT(mallinfo2().uordblks, after_one + 16 * 1024);
+#endif
+}
