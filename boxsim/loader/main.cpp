@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     options.plugin = TIVRA_DEFAULT_PLUGIN;
     std::string error;
     if (!parseOptions(argc, argv, options, error))
-        return fail(error + "\n" + usage, 2);
+        return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
         std::printf("%s\nKeys: %s\n", usage, terminalKeyHelp);
         return 0;

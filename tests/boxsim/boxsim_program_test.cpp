@@ -1,0 +1,124 @@
+// The boxsim program as scripts use it: its errors, a scripted run with its
+// device log and captured sound, and live sound through ALSA captured by an
+// ALSA configuration that writes to a file.
+#include "tests/support/flac_maker.h"
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome {
+    int exit_code;
+    std::string out, err;
+};
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string text(const std::string& path) {
+    const auto bytes = testaudio::readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class BoxsimProgram : public ::testing::Test {
+protected:
+    Outcome boxsim(const std::vector<std::string>& args, const std::string& env = "") {
+        std::string command = env + " " + quoted(BOXSIM_PROGRAM);
+        for (const std::string& a : args)
+            command += " " + quoted(a);
+        command += " >" + quoted(dir_ / "out.txt") + " 2>" + quoted(dir_ / "err.txt") +
+                   " </dev/null";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(dir_ / "out.txt"),
+                text(dir_ / "err.txt")};
+    }
+    std::string script(const std::string& words) {
+        dir_.touch("keys", words);
+        return dir_ / "keys";
+    }
+    testfs::ScratchDir dir_;
+};
+
+void expectOneLineError(const Outcome& o, int code, const std::string& gist) {
+    EXPECT_EQ(o.exit_code, code) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    EXPECT_EQ(o.err.rfind("boxsim: ", 0), 0u) << o.err;
+    EXPECT_NE(o.err.find(gist), std::string::npos) << o.err;
+}
+
+} // namespace
+
+TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
+    expectOneLineError(boxsim({"--bogus"}), 2, "unknown option \"--bogus\"");
+    expectOneLineError(boxsim({"--dsp", "mp3:x"}), 2, "--dsp takes");
+    expectOneLineError(boxsim({"--headless"}), 2, "--headless needs --keys");
+    expectOneLineError(boxsim({"--headless", "--keys", script("down jump")}), 2,
+                       "unknown key word \"jump\"");
+    expectOneLineError(boxsim({"--headless", "--keys", script("wait soon")}), 2, "wait");
+    dir_.touch("file");
+    expectOneLineError(boxsim({"--hdd", dir_ / "file", "--headless", "--keys", script("")}), 2,
+                       "is not a directory");
+    expectOneLineError(boxsim({"--plugin", dir_ / "file", "--headless", "--keys", script("")}),
+                       1, "cannot load plug-in");
+    expectOneLineError(
+        boxsim({"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", script("")}), 1,
+        "has no plugin_exec");
+}
+
+TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {
+    dir_.mkdir("disk");
+    const testaudio::Format format;
+    const auto signal = testaudio::makeSignal(format, 22050);
+    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", format, signal));
+    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "raw:" + (dir_ / "out.raw"),
+                              "--dsp-log", dir_ / "calls.log", "--headless", "--keys",
+                              script("dump down ok idle exit")});
+    ASSERT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(o.out.rfind("window at (100,45) size 510x490 text \"Tivra 0.0.1\"", 0), 0u) << o.out;
+    EXPECT_NE(o.out.find("entry \"a.flac\""), std::string::npos);
+
+    std::istringstream log(text(dir_ / "calls.log"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);)
+        lines.push_back(line);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              (std::vector<std::string>{"open /dev/dsp", "ioctl SNDCTL_DSP_SETFMT 32",
+                                        "ioctl SNDCTL_DSP_STEREO 1",
+                                        "ioctl SNDCTL_DSP_SPEED 44100"}));
+    for (std::size_t i = 4; i + 1 < lines.size(); ++i)
+        EXPECT_EQ(lines[i].rfind("write ", 0), 0u) << lines[i];
+    EXPECT_EQ(lines.back(), "close");
+    EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"), testaudio::toS16be(signal, 16));
+}
+
+TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
+    dir_.mkdir("disk");
+    dir_.mkdir("home");
+    const testaudio::Format format;
+    const auto signal = testaudio::makeSignal(format, 44100);
+    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", format, signal));
+    // No sound card needed: ALSA's file plugin keeps what is played.
+    dir_.touch("home/.asoundrc", "pcm.!default { type file; slave.pcm \"null\"; file \"" +
+                                     (dir_ / "alsa.raw") + "\"; format \"raw\" }\n");
+    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--dsp", "alsa", "--headless", "--keys",
+                              script("down ok idle exit")},
+                             "HOME=" + quoted(dir_ / "home"));
+    ASSERT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(testaudio::readFile(dir_ / "alsa.raw"), testaudio::toS16be(signal, 16));
+}
+
+TEST_F(BoxsimProgram, WithoutHddThePlugInSeesTheMachinesOwnHdd) {
+    const Outcome o = boxsim({"--fast", "--dsp", "null", "--headless", "--keys", script("dump")});
+    ASSERT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_NE(o.out.find("entry \"..\" selected"), std::string::npos) << o.out;
+}

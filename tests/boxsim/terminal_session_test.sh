@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Drives boxsim's terminal front end as a person would, in an 80x24 tmux
+# session: the title, the listing, a playing file's total time, Stop, Exit.
+# usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK
+set -euo pipefail
+boxsim=$1
+make_demo_disk=$2
+work=$(mktemp -d /tmp/tivra-tmux-XXXXXX)
+socket="tivra-test-$$"
+cleanup() {
+    tmux -L "$socket" kill-server 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$make_demo_disk" "$work/disk"
+tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 24 \
+    "TERM=screen $boxsim --hdd $work/disk --dsp null; echo \$? > $work/exit; sleep 30"
+
+screen() { tmux -L "$socket" capture-pane -p; }
+# Waits up to 10 s for the screen to show a text.
+expect() {
+    for _ in $(seq 100); do
+        if screen | grep -qF -- "$1"; then return 0; fi
+        sleep 0.1
+    done
+    echo "the screen never showed: $1" >&2
+    screen >&2
+    exit 1
+}
+keys() { tmux -L "$socket" send-keys "$@"; }
+
+expect "Tivra 0.0.1"
+expect "/Quiet Corner"
+expect "01 Morning Bell.flac"
+expect "Total Time :"
+expect "[Root]"
+expect "[Stop]"
+expect "F1/r red | F4/b blue"
+keys Down Down Enter
+expect "Total Time : 00:08"
+keys b
+expect "Total Time : 00:00"
+keys Down Enter
+expect "Total Time : 00:21"
+keys Escape
+for _ in $(seq 50); do
+    [ -s "$work/exit" ] && break
+    sleep 0.1
+done
+[ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || { echo "boxsim did not exit with 0" >&2; exit 1; }
+echo "1 passed, 0 failed"
