@@ -24,7 +24,7 @@ protected:
         for (const char* d : {"/jazz", "/jazz/x", "/a", "/a/b"})
             mkdir((hdd + d).c_str(), 0755);
         for (const char* f : {"/a.flac", "/jazz/a.flac", "/jazz/b.flac", "/jazz/..intro.flac"})
-            testaudio::writeTone(hdd + f, {}, 0.05);
+            testaudio::writeTone(hdd + f, {}, 1.0); // more than the stalled card holds
         Browser::SetUp();
     }
     void TearDown() override {
