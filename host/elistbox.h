@@ -77,9 +77,7 @@ public:
 
 protected:
     void SendSelected(eListBoxEntry* entry) override { selected.emit(static_cast<T*>(entry)); }
-    void SendSelChanged(eListBoxEntry* entry) override {
-        selchanged.emit(static_cast<T*>(entry));
-    }
+    void SendSelChanged(eListBoxEntry* entry) override { selchanged.emit(static_cast<T*>(entry)); }
 };
 
 class eListBoxEntryText : public eListBoxEntry {
@@ -87,9 +85,8 @@ public:
     eListBoxEntryText(eListBox<eListBoxEntryText>* list, const char* text = nullptr,
                       void* key = nullptr, int align = 0, const eString& help = "",
                       int keytype = 0);
-    eListBoxEntryText(eListBox<eListBoxEntryText>* list, const eString& text,
-                      void* key = nullptr, int align = 0, const eString& help = "",
-                      int keytype = 0);
+    eListBoxEntryText(eListBox<eListBoxEntryText>* list, const eString& text, void* key = nullptr,
+                      int align = 0, const eString& help = "", int keytype = 0);
 
     const eString& getText() const override { return text_; }
     void* getKey() const { return key_; }

@@ -12,7 +12,20 @@
 #pragma GCC visibility push(default)
 
 // The remote control's keys that the toolkit acts on.
-enum class eRemoteKey { up, down, left, right, pageUp, pageDown, ok, exit, red, green, yellow, blue };
+enum class eRemoteKey {
+    up,
+    down,
+    left,
+    right,
+    pageUp,
+    pageDown,
+    ok,
+    exit,
+    red,
+    green,
+    yellow,
+    blue
+};
 
 class eWidget : public SigC::Object {
 public:

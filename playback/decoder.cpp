@@ -30,9 +30,8 @@ int decoder_constructor(const char* path) {
     if (!file_info.decoder)
         return 0;
     FLAC__stream_decoder_set_md5_checking(file_info.decoder, true);
-    const FLAC__StreamDecoderInitStatus state =
-        FLAC__stream_decoder_init_file(file_info.decoder, path, flac_write_hdl, flac_metadata_hdl,
-                                       flac_error_hdl, &file_info);
+    const FLAC__StreamDecoderInitStatus state = FLAC__stream_decoder_init_file(
+        file_info.decoder, path, flac_write_hdl, flac_metadata_hdl, flac_error_hdl, &file_info);
     if (state != FLAC__STREAM_DECODER_INIT_STATUS_OK ||
         !FLAC__stream_decoder_process_until_end_of_metadata(file_info.decoder)) {
         FLAC__stream_decoder_delete(file_info.decoder);
@@ -62,9 +61,8 @@ void flac_metadata_hdl(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* m
         info->total_time = 0.0f;
     }
     // A tiny rate can make the quotient larger than an int holds.
-    info->total_seconds = info->total_time >= 2147483648.0f
-                              ? INT_MAX
-                              : static_cast<int>(info->total_time);
+    info->total_seconds =
+        info->total_time >= 2147483648.0f ? INT_MAX : static_cast<int>(info->total_time);
     eTivraDialog::DisplayTotalTime();
 }
 

@@ -28,7 +28,9 @@ ExecThread::ExecThread(eString path_) : path(std::move(path_)), status(next_seri
 
 ExecThread::~ExecThread() = default;
 
-void ExecThread::start() { run(0, 0); }
+void ExecThread::start() {
+    run(0, 0);
+}
 
 void ExecThread::thread() {
     audio = open("/dev/dsp", O_WRONLY, 0);

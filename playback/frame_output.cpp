@@ -39,8 +39,7 @@ std::size_t frame_to_s16be(const FLAC__Frame* frame, const FLAC__int32* const bu
             if (depth > 16)
                 value = sample >> (depth - 16);
             else // shift as unsigned: left-shifting a negative value is undefined
-                value = static_cast<FLAC__int32>(static_cast<FLAC__uint32>(sample)
-                                                 << (16 - depth));
+                value = static_cast<FLAC__int32>(static_cast<FLAC__uint32>(sample) << (16 - depth));
             out[k++] = static_cast<unsigned char>((value >> 8) & 0xff);
             out[k++] = static_cast<unsigned char>(value & 0xff);
         }
@@ -68,4 +67,6 @@ FLAC__StreamDecoderWriteStatus flac_write_hdl(const FLAC__StreamDecoder*, const 
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
-void release_frame_buffer() { large_frame_buffer.reset(); }
+void release_frame_buffer() {
+    large_frame_buffer.reset();
+}

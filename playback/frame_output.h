@@ -17,8 +17,7 @@ constexpr std::size_t frame_max_values = 65535 * 8;
 // the worker has been asked to stop.
 FLAC__StreamDecoderWriteStatus flac_write_hdl(const FLAC__StreamDecoder* decoder,
                                               const FLAC__Frame* frame,
-                                              const FLAC__int32* const buffer[],
-                                              void* client_data);
+                                              const FLAC__int32* const buffer[], void* client_data);
 
 // Interleaves and converts one frame into out (2 bytes a value, big-endian).
 // Returns the number of bytes produced.

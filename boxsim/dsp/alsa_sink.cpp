@@ -32,8 +32,7 @@ public:
         format_ = format;
         int err = snd_pcm_open(&pcm_, device_.c_str(), SND_PCM_STREAM_PLAYBACK, 0);
         if (err == 0)
-            err = snd_pcm_set_params(pcm_, alsa_format(format.afmt),
-                                     SND_PCM_ACCESS_RW_INTERLEAVED,
+            err = snd_pcm_set_params(pcm_, alsa_format(format.afmt), SND_PCM_ACCESS_RW_INTERLEAVED,
                                      static_cast<unsigned>(format.channels),
                                      static_cast<unsigned>(format.rate), 1, 200000);
         if (err < 0) {

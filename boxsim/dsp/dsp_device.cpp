@@ -136,9 +136,8 @@ void DspDevice::drain() {
                 played = 0;
             }
             played += static_cast<double>(n) / format.bytesPerSecond();
-            std::this_thread::sleep_until(
-                start + std::chrono::duration_cast<Clock::duration>(
-                            std::chrono::duration<double>(played)));
+            std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
+                                                      std::chrono::duration<double>(played)));
         }
     }
     if (begun)

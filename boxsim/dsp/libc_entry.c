@@ -116,4 +116,6 @@ int close(int fd) {
     return real_close()(fd);
 }
 
-int boxsim_libc_close(int fd) { return real_close()(fd); }
+int boxsim_libc_close(int fd) {
+    return real_close()(fd);
+}

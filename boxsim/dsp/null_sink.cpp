@@ -14,6 +14,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<AudioSink> makeNullSink() { return std::make_unique<NullSink>(); }
+std::unique_ptr<AudioSink> makeNullSink() {
+    return std::make_unique<NullSink>();
+}
 
 } // namespace boxsim::dsp

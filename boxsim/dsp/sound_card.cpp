@@ -69,8 +69,8 @@ public:
             return -1;
         if (flags & O_NONBLOCK)
             fcntl(fds[1], F_SETFL, O_NONBLOCK);
-        devices_[fds[1]] = std::make_shared<DspDevice>(fds[0], sink(), !settings_.fast,
-                                                       settings_.stall);
+        devices_[fds[1]] =
+            std::make_shared<DspDevice>(fds[0], sink(), !settings_.fast, settings_.stall);
         open_count_.fetch_add(1);
         return fds[1];
     }
@@ -217,10 +217,18 @@ private:
 
 } // namespace
 
-void configure(const Settings& settings) { SoundCard::instance().configure(settings); }
-std::vector<std::string> deviceCalls() { return SoundCard::instance().calls(); }
-void clearDeviceCalls() { SoundCard::instance().clearCalls(); }
-std::size_t openDevices() { return SoundCard::instance().openDevices(); }
+void configure(const Settings& settings) {
+    SoundCard::instance().configure(settings);
+}
+std::vector<std::string> deviceCalls() {
+    return SoundCard::instance().calls();
+}
+void clearDeviceCalls() {
+    SoundCard::instance().clearCalls();
+}
+std::size_t openDevices() {
+    return SoundCard::instance().openDevices();
+}
 bool waitUntilIdle(std::chrono::milliseconds timeout) {
     return SoundCard::instance().waitUntilIdle(timeout);
 }
@@ -229,12 +237,22 @@ bool waitUntilIdle(std::chrono::milliseconds timeout) {
 
 extern "C" {
 
-int boxsim_dsp_serves(const char* path) { return boxsim::dsp::SoundCard::instance().serves(path); }
-int boxsim_dsp_open(int flags) { return boxsim::dsp::SoundCard::instance().open(flags); }
-int boxsim_dsp_owns(int fd) { return boxsim::dsp::SoundCard::instance().owns(fd); }
+int boxsim_dsp_serves(const char* path) {
+    return boxsim::dsp::SoundCard::instance().serves(path);
+}
+int boxsim_dsp_open(int flags) {
+    return boxsim::dsp::SoundCard::instance().open(flags);
+}
+int boxsim_dsp_owns(int fd) {
+    return boxsim::dsp::SoundCard::instance().owns(fd);
+}
 int boxsim_dsp_ioctl(int fd, unsigned long request, void* arg) {
     return boxsim::dsp::SoundCard::instance().ioctl(fd, request, arg);
 }
-void boxsim_dsp_note_write(int, size_t size) { boxsim::dsp::SoundCard::instance().noteWrite(size); }
-int boxsim_dsp_close(int fd) { return boxsim::dsp::SoundCard::instance().close(fd); }
+void boxsim_dsp_note_write(int, size_t size) {
+    boxsim::dsp::SoundCard::instance().noteWrite(size);
+}
+int boxsim_dsp_close(int fd) {
+    return boxsim::dsp::SoundCard::instance().close(fd);
+}
 }

@@ -27,12 +27,12 @@ enum class SinkKind {
 
 struct Settings {
     SinkKind sink = SinkKind::automatic;
-    std::string target;   // the file for wav and raw, the ALSA device name for alsa
-    bool fast = false;    // drain at once instead of in real time
-    bool refuse = false;  // every open fails with EBUSY, as a card in use would
-    bool stall = false;   // takes no data while open: writes block once the buffer is full
+    std::string target;    // the file for wav and raw, the ALSA device name for alsa
+    bool fast = false;     // drain at once instead of in real time
+    bool refuse = false;   // every open fails with EBUSY, as a card in use would
+    bool stall = false;    // takes no data while open: writes block once the buffer is full
     int open_delay_ms = 0; // each open takes this long; a signal cuts it short with EINTR
-    std::string log_path; // appends one line per device call
+    std::string log_path;  // appends one line per device call
 };
 
 // Applies to the opens that follow. Devices still open keep the old sink.

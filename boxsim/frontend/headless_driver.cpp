@@ -34,8 +34,7 @@ std::optional<eRemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds time
                 continue;
             }
             // Come back to the loop regularly: the GUI queue needs running.
-            std::this_thread::sleep_for(
-                std::min<Clock::duration>(*wait_until_ - now, timeout));
+            std::this_thread::sleep_for(std::min<Clock::duration>(*wait_until_ - now, timeout));
             return std::nullopt;
         }
         // idle

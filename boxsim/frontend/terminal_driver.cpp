@@ -24,8 +24,12 @@ constexpr int screen_height = 576;
 
 enum Pair : short { red_mark = 1, green_mark, yellow_mark, blue_mark, title_bar };
 
-int column(int x) { return (x * COLS + screen_width / 2) / screen_width; }
-int row(int y) { return (y * LINES + screen_height / 2) / screen_height; }
+int column(int x) {
+    return (x * COLS + screen_width / 2) / screen_width;
+}
+int row(int y) {
+    return (y * LINES + screen_height / 2) / screen_height;
+}
 
 // Draws text from (r, c), never past column `limit` or the screen's edge.
 void put(int r, int c, const std::string& text, int limit, attr_t attrs = A_NORMAL) {
@@ -80,8 +84,7 @@ void frame(int top, int left, int bottom, int right, attr_t attrs) {
     attroff(attrs);
 }
 
-void draw_list(const eListBoxBase& list, int top, int left, int bottom, int right,
-               bool focused) {
+void draw_list(const eListBoxBase& list, int top, int left, int bottom, int right, bool focused) {
     int first = top, last = bottom, from = left, to = right;
     if (list.hasDeco()) {
         frame(top, left, bottom, right, focused ? A_BOLD : A_NORMAL);
@@ -146,7 +149,9 @@ void draw_widget(const eWidget& w, const eWidget* focus, int clip_right) {
         draw_widget(*child, focus, clip_right);
 }
 
-void on_interrupt(int) { TerminalDriver::quitRequested = true; }
+void on_interrupt(int) {
+    TerminalDriver::quitRequested = true;
+}
 
 } // namespace
 
@@ -174,7 +179,9 @@ TerminalDriver::TerminalDriver() {
     sigaction(SIGHUP, &action, nullptr);
 }
 
-TerminalDriver::~TerminalDriver() { endwin(); }
+TerminalDriver::~TerminalDriver() {
+    endwin();
+}
 
 void TerminalDriver::present(eWidget& window) {
     window_ = &window;

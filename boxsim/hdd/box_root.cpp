@@ -16,7 +16,9 @@
 namespace boxsim {
 namespace {
 
-std::string why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string why(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 bool write_text(const char* path, const std::string& text) {
     const int fd = ::open(path, O_WRONLY);

@@ -32,14 +32,14 @@ std::vector<FLAC__int32> render(const Tune& tune) {
         const double in_note = t - static_cast<double>(step) * tune.beat;
         const int semitone = tune.notes[step % tune.notes.size()];
         const double f = 220.0 * std::pow(2.0, semitone / 12.0);
-        const double envelope = std::exp(-3.0 * in_note / tune.beat) *
-                                std::min(1.0, in_note * 200.0);
+        const double envelope =
+            std::exp(-3.0 * in_note / tune.beat) * std::min(1.0, in_note * 200.0);
         // Fade the last half second so a play ends without a click.
         const double fade = std::min(1.0, (tune.seconds - t) * 2.0);
         for (unsigned c = 0; c < tune.channels; ++c) {
             const double phase = 2.0 * M_PI * f * (t + 0.0007 * c);
-            const double v = 0.6 * std::sin(phase) + 0.2 * std::sin(2 * phase) +
-                             0.1 * std::sin(3 * phase);
+            const double v =
+                0.6 * std::sin(phase) + 0.2 * std::sin(2 * phase) + 0.1 * std::sin(3 * phase);
             out.push_back(static_cast<FLAC__int32>(std::lround(v * envelope * fade * 20000.0)));
         }
     }
@@ -72,7 +72,11 @@ bool makeDemoDisk(const std::string& dir, std::string& error) {
         return true;
     const std::vector<Tune> tunes = {
         {"01 Morning Bell.flac", 44100, 2, 8, {0, 4, 7, 12, 7, 4}, 0.25},
-        {"02 Little March.flac", 44100, 2, 21, {0, 0, 7, 7, 9, 9, 7, -1, 5, 5, 4, 4, 2, 2, 0, -1},
+        {"02 Little March.flac",
+         44100,
+         2,
+         21,
+         {0, 0, 7, 7, 9, 9, 7, -1, 5, 5, 4, 4, 2, 2, 0, -1},
          0.3},
         {"03 Long Evening.flac", 44100, 2, 65, {-5, 0, 3, 7, 3, 0, -2, 2, 5, 2}, 0.5},
         {"Quiet Corner/Mono Hum.flac", 44100, 1, 12, {0, 3, 7, 10}, 0.6},

@@ -11,7 +11,9 @@ eListBoxBase::eListBoxBase(eWidget* parent, const eWidget*, int takefocus, int e
 
 eListBoxBase::~eListBoxBase() = default;
 
-void eListBoxBase::beginAtomic() { ++atomic_depth_; }
+void eListBoxBase::beginAtomic() {
+    ++atomic_depth_;
+}
 
 void eListBoxBase::endAtomic() {
     if (atomic_depth_ > 0 && --atomic_depth_ == 0)
@@ -25,11 +27,11 @@ void eListBoxBase::clearList() {
 }
 
 void eListBoxBase::sort() {
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const std::unique_ptr<eListBoxEntry>& a,
-                        const std::unique_ptr<eListBoxEntry>& b) {
-                         return boxsim::listOrderLess(a->getText(), b->getText());
-                     });
+    std::stable_sort(
+        entries_.begin(), entries_.end(),
+        [](const std::unique_ptr<eListBoxEntry>& a, const std::unique_ptr<eListBoxEntry>& b) {
+            return boxsim::listOrderLess(a->getText(), b->getText());
+        });
     current_ = 0;
     top_ = 0;
 }
@@ -45,7 +47,9 @@ eListBoxEntry* eListBoxBase::entryAt(int index) const {
     return entries_[static_cast<std::size_t>(index)].get();
 }
 
-void eListBoxBase::appendEntry(eListBoxEntry* entry) { entries_.emplace_back(entry); }
+void eListBoxBase::appendEntry(eListBoxEntry* entry) {
+    entries_.emplace_back(entry);
+}
 
 void eListBoxBase::keepInView() {
     const int count = getCount();
@@ -91,8 +95,8 @@ bool eListBoxBase::handleKey(eRemoteKey key) {
     }
 }
 
-eListBoxEntryText::eListBoxEntryText(eListBox<eListBoxEntryText>* list, const char* text,
-                                     void* key, int align, const eString& help, int keytype)
+eListBoxEntryText::eListBoxEntryText(eListBox<eListBoxEntryText>* list, const char* text, void* key,
+                                     int align, const eString& help, int keytype)
     : eListBoxEntryText(list, eString(text), key, align, help, keytype) {}
 
 eListBoxEntryText::eListBoxEntryText(eListBox<eListBoxEntryText>* list, const eString& text,

@@ -31,7 +31,9 @@ namespace {
 thread_local const std::atomic<bool>* current_stop = nullptr;
 constexpr auto nudge_interval = std::chrono::milliseconds(10);
 
-int interrupt_signal() { return SIGRTMIN + 2; }
+int interrupt_signal() {
+    return SIGRTMIN + 2;
+}
 
 void on_interrupt(int) {}
 
@@ -66,7 +68,9 @@ struct eThreadTrampoline {
 
 eThread::eThread() : control_(std::make_shared<Control>()) {}
 
-eThread::~eThread() { kill(true); }
+eThread::~eThread() {
+    kill(true);
+}
 
 int eThread::run(int, int) {
     install_interrupt_handler();
@@ -111,4 +115,6 @@ bool eThread::thread_running() const {
     return control_->started && !control_->ended;
 }
 
-bool eThread::stopRequested() { return current_stop && current_stop->load(); }
+bool eThread::stopRequested() {
+    return current_stop && current_stop->load();
+}

@@ -11,8 +11,12 @@ boxsim::ModalDriver* current_driver = nullptr;
 constexpr std::chrono::milliseconds loop_tick{20};
 } // namespace
 
-void boxsim::setModalDriver(ModalDriver* driver) { current_driver = driver; }
-boxsim::ModalDriver* boxsim::modalDriver() { return current_driver; }
+void boxsim::setModalDriver(ModalDriver* driver) {
+    current_driver = driver;
+}
+boxsim::ModalDriver* boxsim::modalDriver() {
+    return current_driver;
+}
 
 eWidget::eWidget(eWidget* parent, int takefocus)
     : parent_(parent), takefocus_(takefocus), shown_(parent != nullptr) {
@@ -40,12 +44,22 @@ eWidget* eWidget::root() {
     return w;
 }
 
-void eWidget::move(const ePoint& position) { position_ = position; }
-void eWidget::resize(const eSize& size) { size_ = size; }
-void eWidget::cmove(const ePoint& position) { move(position); }
-void eWidget::cresize(const eSize& size) { resize(size); }
+void eWidget::move(const ePoint& position) {
+    position_ = position;
+}
+void eWidget::resize(const eSize& size) {
+    size_ = size;
+}
+void eWidget::cmove(const ePoint& position) {
+    move(position);
+}
+void eWidget::cresize(const eSize& size) {
+    resize(size);
+}
 
-eRect eWidget::getClientRect() const { return eRect(ePoint(0, 0), size_); }
+eRect eWidget::getClientRect() const {
+    return eRect(ePoint(0, 0), size_);
+}
 
 ePoint eWidget::getAbsoluteClientPosition() const {
     const int frame_top = size_.height - getClientRect().height();
@@ -53,10 +67,16 @@ ePoint eWidget::getAbsoluteClientPosition() const {
     return ePoint(origin.x + position_.x, origin.y + position_.y + frame_top);
 }
 
-void eWidget::setText(const eString& text) { text_ = text; }
+void eWidget::setText(const eString& text) {
+    text_ = text;
+}
 
-void eWidget::show() { shown_ = true; }
-void eWidget::hide() { shown_ = false; }
+void eWidget::show() {
+    shown_ = true;
+}
+void eWidget::hide() {
+    shown_ = false;
+}
 
 bool eWidget::isVisible() const {
     for (const eWidget* w = this; w; w = w->parent_) {
@@ -91,7 +111,9 @@ void eWidget::close(int result) {
     in_loop_ = false;
 }
 
-void eWidget::setFocus(eWidget* child) { root()->focus_ = child; }
+void eWidget::setFocus(eWidget* child) {
+    root()->focus_ = child;
+}
 
 eWidget* eWidget::getFocus() const {
     const eWidget* w = this;
@@ -100,4 +122,6 @@ eWidget* eWidget::getFocus() const {
     return w->focus_;
 }
 
-bool eWidget::handleKey(eRemoteKey) { return false; }
+bool eWidget::handleKey(eRemoteKey) {
+    return false;
+}

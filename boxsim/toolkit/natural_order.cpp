@@ -2,7 +2,9 @@
 
 namespace {
 
-bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool is_digit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 unsigned char fold(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;

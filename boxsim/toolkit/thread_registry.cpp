@@ -33,8 +33,7 @@ void boxsim::unregisterThread(eThread* thread) {
     Registry& r = registry();
     {
         std::lock_guard<std::mutex> hold(r.lock);
-        r.running.erase(std::remove(r.running.begin(), r.running.end(), thread),
-                        r.running.end());
+        r.running.erase(std::remove(r.running.begin(), r.running.end(), thread), r.running.end());
     }
     r.changed.notify_all();
 }

@@ -35,8 +35,8 @@ protected:
         std::string command = env + " " + quoted(BOXSIM_PROGRAM);
         for (const std::string& a : args)
             command += " " + quoted(a);
-        command += " >" + quoted(dir_ / "out.txt") + " 2>" + quoted(dir_ / "err.txt") +
-                   " </dev/null";
+        command +=
+            " >" + quoted(dir_ / "out.txt") + " 2>" + quoted(dir_ / "err.txt") + " </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(dir_ / "out.txt"),
                 text(dir_ / "err.txt")};
@@ -67,11 +67,10 @@ TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
     dir_.touch("file");
     expectOneLineError(boxsim({"--hdd", dir_ / "file", "--headless", "--keys", script("")}), 2,
                        "is not a directory");
-    expectOneLineError(boxsim({"--plugin", dir_ / "file", "--headless", "--keys", script("")}),
-                       1, "cannot load plug-in");
-    expectOneLineError(
-        boxsim({"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", script("")}), 1,
-        "has no plugin_exec");
+    expectOneLineError(boxsim({"--plugin", dir_ / "file", "--headless", "--keys", script("")}), 1,
+                       "cannot load plug-in");
+    expectOneLineError(boxsim({"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", script("")}), 1,
+                       "has no plugin_exec");
 }
 
 TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {
@@ -79,9 +78,9 @@ TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {
     const testaudio::Format format;
     const auto signal = testaudio::makeSignal(format, 22050);
     ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", format, signal));
-    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "raw:" + (dir_ / "out.raw"),
-                              "--dsp-log", dir_ / "calls.log", "--headless", "--keys",
-                              script("dump down ok idle exit")});
+    const Outcome o =
+        boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "raw:" + (dir_ / "out.raw"), "--dsp-log",
+                dir_ / "calls.log", "--headless", "--keys", script("dump down ok idle exit")});
     ASSERT_EQ(o.exit_code, 0) << o.err;
     EXPECT_EQ(o.out.rfind("window at (100,45) size 510x490 text \"Tivra 0.0.1\"", 0), 0u) << o.out;
     EXPECT_NE(o.out.find("entry \"a.flac\""), std::string::npos);
@@ -91,10 +90,10 @@ TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {
     for (std::string line; std::getline(log, line);)
         lines.push_back(line);
     ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
-              (std::vector<std::string>{"open /dev/dsp", "ioctl SNDCTL_DSP_SETFMT 32",
-                                        "ioctl SNDCTL_DSP_STEREO 1",
-                                        "ioctl SNDCTL_DSP_SPEED 44100"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin(), lines.begin() + 4),
+        (std::vector<std::string>{"open /dev/dsp", "ioctl SNDCTL_DSP_SETFMT 32",
+                                  "ioctl SNDCTL_DSP_STEREO 1", "ioctl SNDCTL_DSP_SPEED 44100"}));
     for (std::size_t i = 4; i + 1 < lines.size(); ++i)
         EXPECT_EQ(lines[i].rfind("write ", 0), 0u) << lines[i];
     EXPECT_EQ(lines.back(), "close");

@@ -59,9 +59,12 @@ TEST_F(SoundCard, RecordsEveryCallInOrderInMemoryAndInTheLogFile) {
     const unsigned char frame[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(write(fd, frame, sizeof frame), 8);
     EXPECT_EQ(close(fd), 0);
-    const std::vector<std::string> expected = {
-        "open /dev/dsp",          "ioctl SNDCTL_DSP_SETFMT 32", "ioctl SNDCTL_DSP_STEREO 1",
-        "ioctl SNDCTL_DSP_SPEED 44100", "write 8",             "close"};
+    const std::vector<std::string> expected = {"open /dev/dsp",
+                                               "ioctl SNDCTL_DSP_SETFMT 32",
+                                               "ioctl SNDCTL_DSP_STEREO 1",
+                                               "ioctl SNDCTL_DSP_SPEED 44100",
+                                               "write 8",
+                                               "close"};
     EXPECT_EQ(dsp::deviceCalls(), expected);
     const auto log = testaudio::readFile(dir_ / "calls.log");
     std::string text(log.begin(), log.end());
@@ -126,10 +129,10 @@ TEST_F(SoundCard, WavFileCarriesTheFormatAndLittleEndianSamples) {
     const auto wav = testaudio::readFile(dir_ / "out.wav");
     ASSERT_EQ(wav.size(), 48u);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(wav[22], 2);                                          // channels
-    EXPECT_EQ(wav[24] | (wav[25] << 8) | (wav[26] << 16), 44100);   // rate
-    EXPECT_EQ(wav[34], 16);                                         // bits
-    EXPECT_EQ(wav[40], 4);                                          // data bytes
+    EXPECT_EQ(wav[22], 2);                                        // channels
+    EXPECT_EQ(wav[24] | (wav[25] << 8) | (wav[26] << 16), 44100); // rate
+    EXPECT_EQ(wav[34], 16);                                       // bits
+    EXPECT_EQ(wav[40], 4);                                        // data bytes
     EXPECT_EQ(std::vector<unsigned char>(wav.begin() + 44, wav.end()),
               (std::vector<unsigned char>{0x34, 0x12, 0xCD, 0xAB}));
 }

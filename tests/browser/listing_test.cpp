@@ -1,7 +1,7 @@
 // Listing one directory into the file list.
-#include "tests/support/box_disk.h"
 #include "browser_fixture.h"
 #include "stat_recorder.h"
+#include "tests/support/box_disk.h"
 #include "tests/support/scratch_dir.h"
 
 #include <sys/stat.h>

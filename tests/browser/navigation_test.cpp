@@ -1,7 +1,7 @@
 // Choosing entries: going up, entering directories, starting and forgetting
 // workers. Runs on the test disk: /hdd, /jazz and /a.flac are ours.
-#include "tests/support/box_disk.h"
 #include "browser_fixture.h"
+#include "tests/support/box_disk.h"
 #include "tests/support/flac_maker.h"
 
 #include <atomic>

@@ -38,7 +38,9 @@ int statrec_stop(void) {
     return count;
 }
 
-const char* statrec_path(int i) { return paths[i]; }
+const char* statrec_path(int i) {
+    return paths[i];
+}
 
 int stat(const char* path, struct stat* st) {
     record(path);

@@ -6,7 +6,9 @@ int statrec_stop(void);
 const char* statrec_path(int i);
 }
 
-void statrec::start() { statrec_start(); }
+void statrec::start() {
+    statrec_start();
+}
 
 std::vector<std::string> statrec::stop() {
     const int n = statrec_stop();

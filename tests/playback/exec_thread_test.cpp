@@ -44,8 +44,7 @@ protected:
         EXPECT_EQ(testfs::openDescriptors(), fds_before_) << "a descriptor leaked or was closed";
     }
 
-    void useDevice(boxsim::dsp::SinkKind sink, bool fast, bool refuse = false,
-                   bool stall = false) {
+    void useDevice(boxsim::dsp::SinkKind sink, bool fast, bool refuse = false, bool stall = false) {
         boxsim::dsp::Settings s;
         s.sink = sink;
         s.target = dir_ / "device.raw";
@@ -110,10 +109,10 @@ TEST_F(Worker, NormalPlayConfiguresTheDeviceWritesEverythingAndFinishesOnce) {
 
     const auto calls = boxsim::dsp::deviceCalls();
     ASSERT_GE(calls.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 4),
-              (std::vector<std::string>{"open /dev/dsp", "ioctl SNDCTL_DSP_SETFMT 32",
-                                        "ioctl SNDCTL_DSP_STEREO 1",
-                                        "ioctl SNDCTL_DSP_SPEED 44100"}));
+    EXPECT_EQ(
+        std::vector<std::string>(calls.begin(), calls.begin() + 4),
+        (std::vector<std::string>{"open /dev/dsp", "ioctl SNDCTL_DSP_SETFMT 32",
+                                  "ioctl SNDCTL_DSP_STEREO 1", "ioctl SNDCTL_DSP_SPEED 44100"}));
     EXPECT_EQ(calls.back(), "close");
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 1);
     EXPECT_EQ(bytes_written(calls), signal.size() * 2);
@@ -127,8 +126,8 @@ TEST_F(Worker, NormalPlayConfiguresTheDeviceWritesEverythingAndFinishesOnce) {
 }
 
 TEST_F(Worker, EveryStreamGetsTheSameDeviceSettings) {
-    for (const Format& f : {Format{1, 16, 44100, 4096}, Format{2, 16, 48000, 4096},
-                            Format{6, 24, 96000, 4096}}) {
+    for (const Format& f :
+         {Format{1, 16, 44100, 4096}, Format{2, 16, 48000, 4096}, Format{6, 24, 96000, 4096}}) {
         boxsim::dsp::clearDeviceCalls();
         finished_ = 0;
         start(tone("f.flac", 0.2, f));

@@ -13,9 +13,15 @@ namespace {
 std::string hdd, jazz, why_not;
 }
 
-const std::string& boxdisk::hddSource() { return hdd; }
-const std::string& boxdisk::jazzSource() { return jazz; }
-const std::string& boxdisk::unavailable() { return why_not; }
+const std::string& boxdisk::hddSource() {
+    return hdd;
+}
+const std::string& boxdisk::jazzSource() {
+    return jazz;
+}
+const std::string& boxdisk::unavailable() {
+    return why_not;
+}
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

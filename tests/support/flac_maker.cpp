@@ -73,8 +73,8 @@ std::size_t audioOffset(const std::vector<unsigned char>& flac) {
         if (at + 4 > flac.size())
             return flac.size();
         const bool last = (flac[at] & 0x80) != 0;
-        const std::size_t length = (std::size_t(flac[at + 1]) << 16) |
-                                   (std::size_t(flac[at + 2]) << 8) | flac[at + 3];
+        const std::size_t length =
+            (std::size_t(flac[at + 1]) << 16) | (std::size_t(flac[at + 2]) << 8) | flac[at + 3];
         at += 4 + length;
         if (last)
             return at;
@@ -85,8 +85,8 @@ std::vector<unsigned char> toS16be(const std::vector<FLAC__int32>& interleaved, 
     std::vector<unsigned char> out;
     out.reserve(interleaved.size() * 2);
     for (FLAC__int32 s : interleaved) {
-        const std::int64_t scaled = bits >= 16 ? (std::int64_t(s) >> (bits - 16))
-                                               : (std::int64_t(s) * (1 << (16 - bits)));
+        const std::int64_t scaled =
+            bits >= 16 ? (std::int64_t(s) >> (bits - 16)) : (std::int64_t(s) * (1 << (16 - bits)));
         const auto v = static_cast<std::uint16_t>(scaled & 0xffff);
         out.push_back(static_cast<unsigned char>(v >> 8));
         out.push_back(static_cast<unsigned char>(v & 0xff));

@@ -23,6 +23,8 @@ std::set<int> openDescriptors() {
     return fds;
 }
 
-bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
+bool isOpen(int fd) {
+    return fcntl(fd, F_GETFD) != -1;
+}
 
 } // namespace testfs
