@@ -62,14 +62,19 @@ static int mode_argument(int flags, va_list args) {
     return 0;
 }
 
+/* The card's, or the C library's under the name the caller used. */
+static int open_served(open_fn real, const char* path, int flags, int mode) {
+    if (boxsim_dsp_serves(path))
+        return boxsim_dsp_open(flags);
+    return real(path, flags, mode);
+}
+
 int open(const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    if (boxsim_dsp_serves(path))
-        return boxsim_dsp_open(flags);
-    return real_open()(path, flags, mode);
+    return open_served(real_open(), path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
@@ -77,21 +82,16 @@ int open64(const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    if (boxsim_dsp_serves(path))
-        return boxsim_dsp_open(flags);
-    return real_open64()(path, flags, mode);
+    return open_served(real_open64(), path, flags, mode);
 }
 
+/* The checked forms never create, so they take no mode. */
 int __open_2(const char* path, int flags) {
-    if (boxsim_dsp_serves(path))
-        return boxsim_dsp_open(flags);
-    return real_open()(path, flags);
+    return open_served(real_open(), path, flags, 0);
 }
 
 int __open64_2(const char* path, int flags) {
-    if (boxsim_dsp_serves(path))
-        return boxsim_dsp_open(flags);
-    return real_open64()(path, flags);
+    return open_served(real_open64(), path, flags, 0);
 }
 
 int ioctl(int fd, unsigned long request, ...) {
