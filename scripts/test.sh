@@ -1,9 +1,22 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite.
+# Builds everything and runs the whole test suite three times: a plain build,
+# AddressSanitizer with UndefinedBehaviorSanitizer (leaks included), and
+# ThreadSanitizer. TIVRA_TEST_QUICK=1 runs the plain build only.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIVRA_BUILD_DIR:-$root/build}
 
-"$root/scripts/setup.sh"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+run_suite() { # build-dir [cmake options]
+    local dir=$1
+    shift
+    echo "== $(basename "$dir") $*"
+    TIVRA_BUILD_DIR=$dir "$root/scripts/setup.sh" "$@" >/dev/null
+    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+}
+
+run_suite "$build"
+if [ "${TIVRA_TEST_QUICK:-0}" != 1 ]; then
+    run_suite "$build-address" -DTIVRA_SANITIZE=address
+    run_suite "$build-thread" -DTIVRA_SANITIZE=thread
+fi
