@@ -1,6 +1,7 @@
 #include "boxsim/frontend/headless_driver.h"
 
 #include "boxsim/frontend/screen_dump.h"
+#include "boxsim/frontend/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <thread>
@@ -12,7 +13,7 @@ HeadlessDriver::HeadlessDriver(std::vector<ScriptStep> steps, std::ostream& out)
 
 std::optional<eRemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds timeout) {
     using Clock = std::chrono::steady_clock;
-    while (next_ < steps_.size()) {
+    while (next_ < steps_.size() && !shutdownRequested()) {
         const ScriptStep& step = steps_[next_];
         if (auto* key = std::get_if<eRemoteKey>(&step)) {
             ++next_;

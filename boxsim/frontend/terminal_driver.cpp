@@ -1,21 +1,17 @@
 #include "boxsim/frontend/terminal_driver.h"
 
+#include "boxsim/frontend/key_map.h"
 #include "boxsim/frontend/printable_text.h"
+#include "boxsim/frontend/shutdown_request.h"
 #include "host/ebutton.h"
 #include "host/elistbox.h"
 #include "host/ewindow.h"
 
 #include <algorithm>
 #include <clocale>
-#include <csignal>
 #include <ncurses.h>
 
 namespace boxsim {
-
-std::atomic<bool> TerminalDriver::quitRequested{false};
-
-const char* const terminalKeyHelp =
-    "Up/Down PgUp/PgDn move | Enter OK | Esc/Bksp exit | F1/r red | F4/b blue";
 
 namespace {
 
@@ -149,10 +145,6 @@ void draw_widget(const eWidget& w, const eWidget* focus, int clip_right) {
         draw_widget(*child, focus, clip_right);
 }
 
-void on_interrupt(int) {
-    TerminalDriver::quitRequested = true;
-}
-
 } // namespace
 
 TerminalDriver::TerminalDriver() {
@@ -172,11 +164,6 @@ TerminalDriver::TerminalDriver() {
         init_pair(blue_mark, COLOR_BLUE, -1);
         init_pair(title_bar, COLOR_WHITE, COLOR_BLUE);
     }
-    struct sigaction action {};
-    action.sa_handler = on_interrupt;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
 }
 
 TerminalDriver::~TerminalDriver() {
@@ -200,12 +187,12 @@ void TerminalDriver::present(eWidget& window) {
         for (const eWidget* child : window.getChildren())
             draw_widget(*child, window.getFocus(), right - 1);
     }
-    put(LINES - 1, 0, terminalKeyHelp, COLS + 1, A_DIM);
+    put(LINES - 1, 0, keyboardMap, COLS + 1, A_DIM);
     refresh();
 }
 
 std::optional<eRemoteKey> TerminalDriver::nextKey(std::chrono::milliseconds timeout) {
-    if (quitRequested) {
+    if (shutdownRequested()) {
         if (window_ && window_->inModalLoop())
             window_->close(0);
         return std::nullopt;

@@ -5,8 +5,6 @@
 
 #include "boxsim/toolkit/modal_driver.h"
 
-#include <atomic>
-
 namespace boxsim {
 
 class TerminalDriver : public ModalDriver {
@@ -20,14 +18,8 @@ public:
     void present(eWidget& window) override;
     std::optional<eRemoteKey> nextKey(std::chrono::milliseconds timeout) override;
 
-    // Set from a signal handler: close the window and let the host shut down.
-    static std::atomic<bool> quitRequested;
-
 private:
     eWidget* window_ = nullptr;
 };
-
-// The key map, as shown on screen and in the README.
-extern const char* const terminalKeyHelp;
 
 } // namespace boxsim

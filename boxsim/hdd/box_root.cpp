@@ -108,7 +108,10 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
         return false;
     }
 
-    DIR* top = opendir("/");
+    // The real root, named so that no path rewriting between us and the
+    // kernel (qemu-user's sysroot prefix, for one) can swap in another.
+    const std::string real_root = "/proc/self/root";
+    DIR* top = opendir(real_root.c_str());
     if (!top) {
         error = why("reading /");
         return false;
@@ -122,7 +125,7 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
     closedir(top);
 
     for (const std::string& name : names) {
-        const std::string from = "/" + name, to = root + "/" + name;
+        const std::string from = real_root + "/" + name, to = root + "/" + name;
         struct stat st;
         if (lstat(from.c_str(), &st) != 0)
             continue;

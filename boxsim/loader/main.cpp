@@ -4,7 +4,11 @@
 #include "boxsim/dsp/audio_sink.h"
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/frontend/headless_driver.h"
+#include "boxsim/frontend/key_map.h"
+#include "boxsim/frontend/shutdown_request.h"
+#ifdef BOXSIM_WITH_TERMINAL
 #include "boxsim/frontend/terminal_driver.h"
+#endif
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
@@ -41,7 +45,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error))
         return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
-        std::printf("%s\nKeys: %s\n", usage, terminalKeyHelp);
+        std::printf("%s\nKeys: %s\n", usage, keyboardMap);
         return 0;
     }
 
@@ -78,10 +82,16 @@ int main(int argc, char** argv) {
         return fail(plugin.error());
 
     std::unique_ptr<ModalDriver> driver;
-    if (options.headless)
+    if (options.headless) {
         driver = std::make_unique<HeadlessDriver>(std::move(script), std::cout);
-    else
+    } else {
+#ifdef BOXSIM_WITH_TERMINAL
         driver = std::make_unique<TerminalDriver>();
+#else
+        return fail("this boxsim was built without the terminal front end; use --headless", 2);
+#endif
+    }
+    watchForShutdown();
     setModalDriver(driver.get());
 
     PluginParameters parameters;
@@ -90,7 +100,7 @@ int main(int argc, char** argv) {
     // Never unload a plug-in whose thread still runs: a window closed with 0
     // leaves its playback running. A host that is being shut down stops it.
     while (liveThreads() > 0) {
-        if (TerminalDriver::quitRequested)
+        if (shutdownRequested())
             stopAllThreads();
         eGuiQueue::drain();
         waitForNoThreads(std::chrono::milliseconds(20));

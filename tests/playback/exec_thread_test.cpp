@@ -244,6 +244,30 @@ TEST_F(Worker, FinishedWorkersAreFreed) {
 #endif
 }
 
+TEST_F(Worker, DeviceOutputIsTheSameOnEveryHost) {
+    // Played here and on the box's processor (under emulation), these files
+    // must reach the device as the very same bytes: the fingerprint below
+    // was taken on x86-64.
+    std::vector<unsigned char> all;
+    for (const Format& f : {Format{2, 16, 44100, 4096}, Format{1, 24, 48000, 1152},
+                            Format{6, 8, 44100, 4608}}) {
+        const auto signal = testaudio::makeSignal(f, 20000);
+        const std::string path = dir_ / "same.flac";
+        ASSERT_TRUE(testaudio::writeFlac(path, f, signal));
+        useDevice(boxsim::dsp::SinkKind::raw, true);
+        finished_ = 0;
+        start(path);
+        ASSERT_TRUE(waitFinished());
+        ASSERT_TRUE(boxsim::dsp::waitUntilIdle(5s));
+        boxsim::dsp::configure({}); // closes the capture
+        const auto bytes = testaudio::readFile(dir_ / "device.raw");
+        EXPECT_EQ(bytes, testaudio::toS16be(signal, f.bits));
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    }
+    EXPECT_EQ(all.size(), 20000u * 9 * 2);
+    EXPECT_EQ(testaudio::fingerprint(all), 11755276036958023557ull);
+}
+
 TEST_F(Worker, PacedPlayTakesAboutAsLongAsTheMusic) {
     useDevice(boxsim::dsp::SinkKind::null, false);
     const std::string path = tone("three.flac", 3.0);

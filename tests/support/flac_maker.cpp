@@ -2,7 +2,6 @@
 
 #include <FLAC/stream_encoder.h>
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -11,19 +10,32 @@ namespace testaudio {
 std::vector<FLAC__int32> makeSignal(const Format& format, std::size_t frames, unsigned seed) {
     std::vector<FLAC__int32> out;
     out.reserve(frames * format.channels);
-    const double peak = std::ldexp(1.0, static_cast<int>(format.bits) - 1) - 1.0;
-    std::uint32_t noise = seed * 2654435761u + 1;
+    const std::int64_t peak = (std::int64_t(1) << (format.bits - 1)) - 1;
+    std::uint32_t noise = 12345 + 7919 * (seed - 1);
     for (std::size_t i = 0; i < frames; ++i) {
         for (unsigned c = 0; c < format.channels; ++c) {
             noise = noise * 1664525u + 1013904223u;
-            const double tone =
-                std::sin(2.0 * M_PI * (220.0 * (c + 1)) * static_cast<double>(i) / format.rate);
-            const double jitter = static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
-            double v = (0.9 * tone + 0.1 * jitter) * peak;
-            out.push_back(static_cast<FLAC__int32>(std::lround(v)));
+            // A triangle wave of a different period per channel, plus noise.
+            const std::int64_t period = 100 + 37 * c;
+            const std::int64_t phase = static_cast<std::int64_t>(i % period);
+            const std::int64_t triangle =
+                (phase < period / 2 ? phase : period - phase) * 4 * peak / period - peak;
+            const std::int64_t jitter = static_cast<std::int64_t>(noise >> 20) - 2048;
+            std::int64_t v = triangle * 7 / 8 + jitter * peak / 32768;
+            v = v > peak ? peak : (v < -peak - 1 ? -peak - 1 : v);
+            out.push_back(static_cast<FLAC__int32>(v));
         }
     }
     return out;
+}
+
+std::uint64_t fingerprint(const std::vector<unsigned char>& bytes) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char b : bytes) {
+        h ^= b;
+        h *= 1099511628211ull;
+    }
+    return h;
 }
 
 bool writeFlac(const std::string& path, const Format& format,
@@ -37,8 +49,10 @@ bool writeFlac(const std::string& path, const Format& format,
     FLAC__stream_encoder_set_channels(enc, format.channels);
     FLAC__stream_encoder_set_bits_per_sample(enc, format.bits);
     FLAC__stream_encoder_set_sample_rate(enc, format.rate);
-    // The level sets its own block size: ours goes after it.
-    FLAC__stream_encoder_set_compression_level(enc, 1);
+    // Fixed predictors only: no LPC, so no window functions, which would
+    // call the target's trigonometry (see makeSignal). The level sets its
+    // own block size: ours goes after it.
+    FLAC__stream_encoder_set_compression_level(enc, 0);
     FLAC__stream_encoder_set_blocksize(enc, format.blocksize);
     bool ok = FLAC__stream_encoder_init_file(enc, path.c_str(), nullptr, nullptr) ==
               FLAC__STREAM_ENCODER_INIT_STATUS_OK;

@@ -18,9 +18,15 @@ struct Format {
     unsigned blocksize = 4096;
 };
 
-// Interleaved samples, frame by frame: a sine per channel plus a little
-// deterministic noise, using the whole range of the depth.
+// Interleaved samples, frame by frame: a triangle wave of its own period per
+// channel plus deterministic noise, over nearly the whole range of the depth.
+// Integer arithmetic only: the same on every host, and it keeps away from
+// the box's libm trigonometry, which uses an instruction qemu's 32-bit
+// PowerPC models do not take.
 std::vector<FLAC__int32> makeSignal(const Format& format, std::size_t frames, unsigned seed = 1);
+
+// FNV-1a, 64 bits: a fingerprint of bytes to compare across hosts.
+std::uint64_t fingerprint(const std::vector<unsigned char>& bytes);
 
 // Encodes interleaved samples to path. False if libFLAC refuses.
 bool writeFlac(const std::string& path, const Format& format,

@@ -1,0 +1,33 @@
+# Toolchain for the box: 32-bit big-endian PowerPC Linux, Debian's cross
+# compilers, the target's libFLAC and libsigc++ from scripts/ppc-deps.sh, and
+# qemu-ppc to run what is built.
+#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/powerpc-linux-gnu.cmake -DTIVRA_PPC_PREFIX=DIR ...
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR powerpc)
+set(CMAKE_C_COMPILER powerpc-linux-gnu-gcc)
+set(CMAKE_CXX_COMPILER powerpc-linux-gnu-g++)
+
+set(TIVRA_PPC_SYSROOT /usr/powerpc-linux-gnu)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TIVRA_PPC_PREFIX)
+set(CMAKE_FIND_ROOT_PATH ${TIVRA_PPC_SYSROOT} ${TIVRA_PPC_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# pkg-config finds the target's libraries only.
+set(ENV{PKG_CONFIG_LIBDIR} "${TIVRA_PPC_PREFIX}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
+
+# The target's dynamic loader runs the program, rather than qemu's -L option:
+# with -L, qemu rewrites every absolute path that also exists under the
+# sysroot ("/" included), and the browser would list the sysroot as "/".
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    qemu-ppc ${TIVRA_PPC_SYSROOT}/lib/ld.so.1
+    --library-path ${TIVRA_PPC_SYSROOT}/lib:${TIVRA_PPC_PREFIX}/lib)
+
+# The box has neither ALSA nor a terminal to speak of; the tests run headless.
+set(BOXSIM_WITH_ALSA OFF CACHE BOOL "")
+set(BOXSIM_WITH_TERMINAL OFF CACHE BOOL "")
+set(TIVRA_IPK_ARCH powerpc CACHE STRING "")
+set(TIVRA_EXPECTED_ELF "ELF32;2's complement, big endian;PowerPC" CACHE STRING "")
