@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite three times: a plain build,
-# AddressSanitizer with UndefinedBehaviorSanitizer (leaks included), and
-# ThreadSanitizer. TIVRA_TEST_QUICK=1 runs the plain build only.
+# Builds everything and runs the whole test suite four times: a plain build,
+# AddressSanitizer with UndefinedBehaviorSanitizer (leaks included),
+# ThreadSanitizer, and the box's own build (PowerPC) under emulation.
+# TIVRA_TEST_QUICK=1 runs the plain build only.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,4 +20,5 @@ run_suite "$build"
 if [ "${TIVRA_TEST_QUICK:-0}" != 1 ]; then
     run_suite "$build-address" -DTIVRA_SANITIZE=address
     run_suite "$build-thread" -DTIVRA_SANITIZE=thread
+    TIVRA_PPC_BUILD_DIR="$build-ppc" "$root/scripts/box-build.sh"
 fi
