@@ -16,13 +16,26 @@ void CallLog::setFile(const std::string& path) {
         std::fprintf(stderr, "boxsim: cannot write the device log %s\n", path.c_str());
 }
 
+void CallLog::setRecording(bool on) {
+    std::lock_guard<std::mutex> hold(lock_);
+    recording_ = on;
+    if (!on)
+        lines_ = {};
+}
+
 void CallLog::add(std::string line) {
     std::lock_guard<std::mutex> hold(lock_);
     if (file_) {
         std::fprintf(file_, "%s\n", line.c_str());
         std::fflush(file_);
     }
-    lines_.push_back(std::move(line));
+    if (recording_)
+        lines_.push_back(std::move(line));
+}
+
+bool CallLog::active() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return recording_ || file_;
 }
 
 std::vector<std::string> CallLog::lines() const {

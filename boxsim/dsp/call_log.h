@@ -16,9 +16,13 @@ public:
     CallLog(const CallLog&) = delete;
     CallLog& operator=(const CallLog&) = delete;
 
-    // Starts appending to path as well; "" stops.
+    // Starts appending to path; "" stops.
     void setFile(const std::string& path);
+    // Whether lines are also kept in memory.
+    void setRecording(bool on);
     void add(std::string line);
+    // False when lines go nowhere: callers may skip making them.
+    bool active() const;
     std::vector<std::string> lines() const;
     void clear();
 
@@ -26,6 +30,7 @@ private:
     mutable std::mutex lock_;
     std::vector<std::string> lines_;
     std::FILE* file_ = nullptr;
+    bool recording_ = true;
 };
 
 } // namespace boxsim::dsp

@@ -37,6 +37,7 @@ public:
         settings_ = settings;
         sink_.reset();
         log_.setFile(settings.log_path);
+        log_.setRecording(settings.record);
     }
 
     bool serves(const char* path) {
@@ -112,7 +113,10 @@ public:
         return 0;
     }
 
-    void noteWrite(std::size_t size) { log_.add("write " + std::to_string(size)); }
+    void noteWrite(std::size_t size) {
+        if (log_.active())
+            log_.add("write " + std::to_string(size));
+    }
 
     int close(int fd) {
         std::shared_ptr<DspDevice> device;

@@ -33,12 +33,15 @@ struct Settings {
     bool stall = false;    // takes no data while open: writes block once the buffer is full
     int open_delay_ms = 0; // each open takes this long; a signal cuts it short with EINTR
     std::string log_path;  // appends one line per device call
+    // Keeps every call in memory for deviceCalls(). For tests: the record
+    // grows with every write.
+    bool record = true;
 };
 
 // Applies to the opens that follow. Devices still open keep the old sink.
 void configure(const Settings& settings);
 
-// The device calls so far, in order, one line each: "open /dev/dsp",
+// The device calls recorded so far, in order, one line each: "open /dev/dsp",
 // "ioctl SNDCTL_DSP_SETFMT 32", "write 16384", "close".
 std::vector<std::string> deviceCalls();
 void clearDeviceCalls();

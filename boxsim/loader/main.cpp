@@ -75,6 +75,8 @@ int main(int argc, char** argv) {
         dsp::alsaPlaybackAvailable("default")) {
         options.dsp.sink = dsp::SinkKind::alsa;
     }
+    // A long session must not keep every device call in memory.
+    options.dsp.record = false;
     dsp::configure(options.dsp);
 
     PluginLibrary plugin(options.plugin);

@@ -249,8 +249,8 @@ TEST_F(Worker, DeviceOutputIsTheSameOnEveryHost) {
     // must reach the device as the very same bytes: the fingerprint below
     // was taken on x86-64.
     std::vector<unsigned char> all;
-    for (const Format& f : {Format{2, 16, 44100, 4096}, Format{1, 24, 48000, 1152},
-                            Format{6, 8, 44100, 4608}}) {
+    for (const Format& f :
+         {Format{2, 16, 44100, 4096}, Format{1, 24, 48000, 1152}, Format{6, 8, 44100, 4608}}) {
         const auto signal = testaudio::makeSignal(f, 20000);
         const std::string path = dir_ / "same.flac";
         ASSERT_TRUE(testaudio::writeFlac(path, f, signal));

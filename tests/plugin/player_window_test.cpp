@@ -187,6 +187,24 @@ TEST_F(PlayerWindow, LeavingWhilePlayingStopsWaitsAndLeavesNoThread) {
     EXPECT_EQ(lb_TT, nullptr) << "label handles outlive the window";
 }
 
+TEST_F(PlayerWindow, StopAndLeavingGetPastACardThatNeverDrains) {
+    boxsim::dsp::Settings stuck;
+    stuck.stall = true;
+    device(stuck);
+    {
+        eTivraDialog dialog;
+        play(dialog, "long.flac");
+        ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+        const auto before = Clock::now();
+        dialog.StopPlayer();
+        EXPECT_LT(Clock::now() - before, 1s);
+        EXPECT_EQ(finished_, 1);
+    }
+    const PluginRun r = run("down down down ok wait 300 exit");
+    EXPECT_LT(r.took, 300ms + 1s + 1s) << "a second's wait and a prompt stop";
+    EXPECT_EQ(boxsim::liveThreads(), 0u);
+}
+
 TEST_F(PlayerWindow, LeavingWhileAWorkerStartsStopsItToo) {
     boxsim::dsp::Settings slow;
     slow.open_delay_ms = 5000;
