@@ -1,12 +1,16 @@
 # TIVRA_SANITIZE=address   AddressSanitizer with UndefinedBehaviorSanitizer
 # TIVRA_SANITIZE=thread    ThreadSanitizer
-set(TIVRA_SANITIZE "" CACHE STRING "Sanitizer build: empty, address or thread")
+# TIVRA_SANITIZE=fuzzer    libFuzzer coverage with ASan and UBSan (clang)
+set(TIVRA_SANITIZE "" CACHE STRING "Sanitizer build: empty, address, thread or fuzzer")
 if(TIVRA_SANITIZE STREQUAL "address")
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 elseif(TIVRA_SANITIZE STREQUAL "thread")
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
     add_link_options(-fsanitize=thread)
+elseif(TIVRA_SANITIZE STREQUAL "fuzzer")
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
 elseif(NOT TIVRA_SANITIZE STREQUAL "")
-    message(FATAL_ERROR "TIVRA_SANITIZE must be empty, address or thread")
+    message(FATAL_ERROR "TIVRA_SANITIZE must be empty, address, thread or fuzzer")
 endif()

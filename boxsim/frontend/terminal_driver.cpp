@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <ncurses.h>
+#include <unistd.h>
 
 namespace boxsim {
 
@@ -148,6 +151,14 @@ void draw_widget(const eWidget& w, const eWidget* focus, int clip_right) {
 } // namespace
 
 TerminalDriver::TerminalDriver() {
+    std::fflush(stderr);
+    char name[] = "/tmp/boxsim-stderr-XXXXXX";
+    collected_stderr_ = mkstemp(name);
+    if (collected_stderr_ >= 0) {
+        unlink(name);
+        saved_stderr_ = dup(STDERR_FILENO);
+        dup2(collected_stderr_, STDERR_FILENO);
+    }
     std::setlocale(LC_ALL, "");
     set_escdelay(25);
     initscr();
@@ -168,6 +179,18 @@ TerminalDriver::TerminalDriver() {
 
 TerminalDriver::~TerminalDriver() {
     endwin();
+    if (saved_stderr_ < 0)
+        return;
+    std::fflush(stderr);
+    dup2(saved_stderr_, STDERR_FILENO);
+    close(saved_stderr_);
+    char buffer[4096];
+    lseek(collected_stderr_, 0, SEEK_SET);
+    for (ssize_t n; (n = read(collected_stderr_, buffer, sizeof buffer)) > 0;) {
+        if (write(STDERR_FILENO, buffer, static_cast<std::size_t>(n)) != n)
+            break;
+    }
+    close(collected_stderr_);
 }
 
 void TerminalDriver::present(eWidget& window) {

@@ -9,7 +9,9 @@ namespace boxsim {
 
 class TerminalDriver : public ModalDriver {
 public:
-    // Takes over the terminal until destroyed.
+    // Takes over the terminal until destroyed. Meanwhile whatever the process
+    // writes to stderr is kept aside, so it cannot scroll the screen, and is
+    // written out once the terminal is handed back.
     TerminalDriver();
     ~TerminalDriver() override;
     TerminalDriver(const TerminalDriver&) = delete;
@@ -20,6 +22,8 @@ public:
 
 private:
     eWidget* window_ = nullptr;
+    int saved_stderr_ = -1;
+    int collected_stderr_ = -1;
 };
 
 } // namespace boxsim
