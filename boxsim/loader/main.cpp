@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -35,10 +36,20 @@ struct PluginParameters {
     int version = 1;
 };
 
+// The player takes descriptor 0 to mean "device closed": a host started with
+// its standard descriptors closed would hand one of them to the device.
+void keep_standard_descriptors_open() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1)
+            open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace boxsim;
+    keep_standard_descriptors_open();
     Options options;
     options.plugin = TIVRA_DEFAULT_PLUGIN;
     std::string error;

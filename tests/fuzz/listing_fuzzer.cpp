@@ -80,7 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string path = scratch_dir() + "/" + name;
         switch (static_cast<unsigned char>(n[0]) % 4) {
         case 0: mkdir(path.c_str(), 0755); break;
-        case 1: close(open(path.c_str(), O_CREAT | O_WRONLY, 0644)); break;
+        case 1: // never blocks on a pipe of the same name made just before
+            close(open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NONBLOCK, 0644));
+            break;
         case 2: symlink(names[n.size() % names.size()].substr(1).c_str(), path.c_str()); break;
         default: mkfifo(path.c_str(), 0644); break;
         }
