@@ -167,3 +167,15 @@ TEST_F(SoundCard, ASignalGetsAWriterOutOfAStalledDevice) {
     EXPECT_LT(writer.result.load(), 1 << 20) << "the write must come back short or failed";
     close(writer.fd);
 }
+
+TEST_F(SoundCard, WithNoDeviceAndNoSinkItPlaysIntoNothingAndSaysSoOnce) {
+    if (access("/dev/dsp", F_OK) == 0)
+        GTEST_SKIP() << "this machine has a /dev/dsp of its own";
+    dsp::configure({});
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i)
+        close(configured(AFMT_S16_BE, 1, 44100));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("no /dev/dsp"), std::string::npos) << said;
+}
