@@ -70,7 +70,9 @@ TEST(LongSession, FiveHundredPlaysLeaveNothingBehind) {
         const int kind = i % 50 == 49 ? 2 : i % 3 == 2 ? 1 : 0;
         use_card(kind != 0);
         dialog.selectedItem(entry(dialog, name)); // a skip kills and waits here
-        ASSERT_NE(execThread.load(), nullptr) << i;
+        if (kind != 0) { // on the fast card it may have ended already
+            ASSERT_NE(execThread.load(), nullptr) << i;
+        }
         if (kind == 1) {
             ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s)) << i;
             dialog.StopPlayer();
@@ -97,6 +99,9 @@ TEST(LongSession, FiveHundredPlaysLeaveNothingBehind) {
     eGuiQueue::drain();
 
     EXPECT_EQ(testfs::openDescriptors(), fds);
+    // A joined thread can linger a moment in /proc under emulation; one
+    // that leaked never goes.
+    testwork::pumpUntil([&] { return thread_count() == threads; }, 2s);
     EXPECT_EQ(thread_count(), threads);
     EXPECT_EQ(file_info.decoder, nullptr);
     EXPECT_EQ(audio, 0);
