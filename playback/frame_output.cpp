@@ -32,6 +32,17 @@ std::size_t frame_to_s16be(const FLAC__Frame* frame, const FLAC__int32* const bu
     const unsigned channels = frame->header.channels;
     const unsigned depth = frame->header.bits_per_sample;
     std::size_t k = 0;
+    if (depth == 16) {
+        // The common case, kept free of the per-sample depth test.
+        for (unsigned i = 0; i < blocksize; ++i) {
+            for (unsigned j = 0; j < channels; ++j) {
+                const FLAC__int32 value = buffer[j][i];
+                out[k++] = static_cast<unsigned char>((value >> 8) & 0xff);
+                out[k++] = static_cast<unsigned char>(value & 0xff);
+            }
+        }
+        return k;
+    }
     for (unsigned i = 0; i < blocksize; ++i) {
         for (unsigned j = 0; j < channels; ++j) {
             const FLAC__int32 sample = buffer[j][i];

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/soundcard.h>
 #include <unistd.h>
+#include <vector>
 
 namespace boxsim::dsp {
 
@@ -99,7 +100,8 @@ void DspDevice::resizeBuffer() {
 }
 
 void DspDevice::drain() {
-    unsigned char buffer[16384];
+    // Real time reads a fiftieth of a second at a go; fast mode takes all it can.
+    std::vector<unsigned char> buffer(65536);
     bool begun = false;
     PcmFormat begun_format;
     Clock::time_point start = Clock::now();
@@ -112,9 +114,12 @@ void DspDevice::drain() {
         changed_.wait(hold, [this] { return closed_; });
     }
     for (;;) {
-        const std::size_t chunk = std::clamp<std::size_t>(
-            static_cast<std::size_t>(this->format().bytesPerSecond() / 50), 64, sizeof buffer);
-        const ssize_t n = read(read_fd_, buffer, chunk);
+        const std::size_t chunk =
+            paced_ ? std::clamp<std::size_t>(
+                         static_cast<std::size_t>(this->format().bytesPerSecond() / 50), 64,
+                         buffer.size())
+                   : buffer.size();
+        const ssize_t n = read(read_fd_, buffer.data(), chunk);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -127,7 +132,7 @@ void DspDevice::drain() {
             begun = true;
             begun_format = format;
         }
-        sink_->write(buffer, static_cast<std::size_t>(n));
+        sink_->write(buffer.data(), static_cast<std::size_t>(n));
         if (paced_ && !stall_ && !sink_->pacesItself()) {
             const auto now = Clock::now();
             if (now - (start + std::chrono::duration<double>(played)) >
