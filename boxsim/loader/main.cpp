@@ -16,12 +16,12 @@
 #include "host/eguiqueue.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {

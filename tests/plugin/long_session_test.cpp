@@ -70,7 +70,7 @@ TEST(LongSession, FiveHundredPlaysLeaveNothingBehind) {
         const int kind = i % 50 == 49 ? 2 : i % 3 == 2 ? 1 : 0;
         use_card(kind != 0);
         dialog.selectedItem(entry(dialog, name)); // a skip kills and waits here
-        if (kind != 0) { // on the fast card it may have ended already
+        if (kind != 0) {                          // on the fast card it may have ended already
             ASSERT_NE(execThread.load(), nullptr) << i;
         }
         if (kind == 1) {
