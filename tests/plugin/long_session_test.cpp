@@ -99,10 +99,10 @@ TEST(LongSession, FiveHundredPlaysLeaveNothingBehind) {
     eGuiQueue::drain();
 
     EXPECT_EQ(testfs::openDescriptors(), fds);
-    // A joined thread can linger a moment in /proc under emulation; one
-    // that leaked never goes.
-    testwork::pumpUntil([&] { return thread_count() == threads; }, 2s);
-    EXPECT_EQ(thread_count(), threads);
+    // A joined thread can linger a moment in /proc under emulation (in the
+    // count taken before, too); one that leaked never goes.
+    testwork::pumpUntil([&] { return thread_count() <= threads; }, 2s);
+    EXPECT_LE(thread_count(), threads);
     EXPECT_EQ(file_info.decoder, nullptr);
     EXPECT_EQ(audio, 0);
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
