@@ -1,12 +1,12 @@
 #include "boxsim/dsp/dsp_device.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <linux/soundcard.h>
 #include <unistd.h>
-#include <vector>
 
 namespace boxsim::dsp {
 
@@ -100,8 +100,9 @@ void DspDevice::resizeBuffer() {
 }
 
 void DspDevice::drain() {
-    // Real time reads a fiftieth of a second at a go; fast mode takes all it can.
-    std::vector<unsigned char> buffer(65536);
+    // Real time reads a fiftieth of a second at a go; fast mode takes all it
+    // can. On this thread's stack: the card takes no heap while it plays.
+    std::array<unsigned char, 65536> buffer;
     bool begun = false;
     PcmFormat begun_format;
     Clock::time_point start = Clock::now();
