@@ -5,15 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIVRA_BENCH_BUILD_DIR:-$root/build-bench}
 
-missing=()
-for p in flac valgrind; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root/scripts/install-packages.sh" flac valgrind
 TIVRA_BUILD_DIR=$build "$root/scripts/setup.sh" -DCMAKE_BUILD_TYPE=Release -DTIVRA_BENCH=ON \
     -DBUILD_TESTING=OFF >/dev/null
 "$build/bench/tivra_bench"

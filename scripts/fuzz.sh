@@ -11,15 +11,7 @@ build=${TIVRA_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-30}
 
 packages=(clang libclang-rt-14-dev cmake make pkg-config libflac-dev libsigc++-2.0-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root/scripts/install-packages.sh" "${packages[@]}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DBUILD_TESTING=OFF -DBOXSIM_WITH_TERMINAL=OFF \
     -DBOXSIM_WITH_ALSA=OFF -DTIVRA_SANITIZE=fuzzer -DTIVRA_FUZZ=ON >/dev/null

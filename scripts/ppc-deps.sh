@@ -13,16 +13,7 @@ packages=(
     meson ninja-build m4 mm-common pkg-config dpkg-dev xz-utils make
     libflac-dev libsigc++-2.0-dev googletest
 )
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "ppc-deps: installing ${missing[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$(dirname "${BASH_SOURCE[0]}")/install-packages.sh" "${packages[@]}"
 
 cache_root=${TIVRA_PPC_CACHE:-/var/cache/tivra-ppc}
 flac_version=$(dpkg-query -W -f='${Version}' libflac-dev)
