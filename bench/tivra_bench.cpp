@@ -7,7 +7,6 @@
 
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/toolkit/thread_registry.h"
-#include "host/eguiqueue.h"
 #include "playback/decoder.h"
 #include "playback/exec_thread.h"
 #include "playback/frame_output.h"
@@ -68,11 +67,9 @@ std::string fmt(const char* format, double v) {
 void play_through_worker(const std::string& path) {
     auto* worker = new ExecThread(path);
     worker->start();
-    while (boxsim::liveThreads() > 0) {
-        eGuiQueue::drain();
+    while (boxsim::liveThreads() > 0)
         boxsim::waitForNoThreads(5ms);
-    }
-    eGuiQueue::drain();
+    free_ended_worker();
 }
 
 int run_flac_decoder(const std::string& path) {
@@ -116,7 +113,6 @@ std::size_t count_allocations(const std::string& path, std::size_t* peak) {
     bench::startCounting();
     play_file(path.c_str());
     bench::stopCounting();
-    eGuiQueue::drain();
     if (peak)
         *peak = bench::peakBytes();
     return bench::allocationsCounted();
@@ -145,9 +141,9 @@ void stop_latency(const std::string& ten_minutes) {
             std::this_thread::sleep_for(1ms);
         std::this_thread::sleep_for(30ms); // the card's buffer is full by now
         const auto t = Clock::now();
-        worker->kill(true);
+        stop_worker();
         ms.push_back(seconds_since(t) * 1000);
-        eGuiQueue::drain();
+        free_ended_worker();
     }
     std::sort(ms.begin(), ms.end());
     row("stop latency, kill(true) to the end of thread_finished(), 100 kills (ms)",

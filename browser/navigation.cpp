@@ -13,16 +13,22 @@ void eTivraDialog::selectedItem(eListBoxEntryText* entry) {
     }
     // Copied: listing again frees the entry.
     const eString text = entry->getText();
-    if (text.left(2) == "..") {
+    // Only the up entry goes up: a file may be called "..intro.flac".
+    if (text == "..") {
         folderup();
         return;
     }
 
-    eString dir = current_path + text;
-    dir.strReplace("//", "/");
-    if (path_is_directory(dir)) {
-        current_path = dir;
-        dispfiles(current_path);
+    // A directory's text begins with "/" and a file's never does, so each
+    // kind of entry is tried only as what it is: a file b.flac in /hdd/a
+    // must not enter a directory /hdd/ab.flac.
+    if (text.left(1) == "/") {
+        eString dir = current_path + text;
+        dir.strReplace("//", "/");
+        if (path_is_directory(dir)) {
+            current_path = dir;
+            dispfiles(current_path);
+        }
         return;
     }
 
@@ -31,10 +37,12 @@ void eTivraDialog::selectedItem(eListBoxEntryText* entry) {
     if (!path_is_regular_file(file))
         return;
 
-    if (ExecThread* previous = execThread.load()) {
-        previous->kill(true);
+    // The worker of this window, or one an earlier window left playing.
+    if (execThread.load() || worker_alive()) {
+        stop_worker();
         sleep(1);
     }
+    free_ended_worker();
     auto* worker = new ExecThread(file);
     execThread = worker;
     worker->finished.connect(SigC::slot(*this, &eTivraDialog::execThreadFinished));

@@ -10,12 +10,9 @@ class eButton : public eLabel {
 public:
     eButton(eWidget* parent, eLabel* descr = nullptr, int takefocus = 1,
             const char* deco = "eButton");
+    ~eButton() override;
     // Emitted on activation.
     SigC::Signal0<void> selected;
-
-    void activate() { selected.emit(); }
-    bool handleKey(eRemoteKey key) override;
-    const char* kind() const override { return "button"; }
 };
 
 #pragma GCC visibility pop

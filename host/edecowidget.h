@@ -9,13 +9,8 @@
 class eDecoWidget : public eWidget {
 public:
     eDecoWidget(eWidget* parent, int takefocus, const char* deco);
-    void loadDeco() { deco_loaded_ = !deco_.empty(); }
-    const eString& getDecoName() const { return deco_; }
-    bool hasDeco() const { return deco_loaded_; }
-
-private:
-    eString deco_;
-    bool deco_loaded_ = false;
+    ~eDecoWidget() override;
+    void loadDeco();
 };
 
 #pragma GCC visibility pop

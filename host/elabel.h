@@ -9,13 +9,9 @@
 class eLabel : public eDecoWidget {
 public:
     eLabel(eWidget* parent, int flags = 0, int takefocus = 0, const char* deco = "eLabel");
+    ~eLabel() override;
     // Names the key mark drawn beside the text ("red", "blue", ...).
-    void setShortcutPixmap(const eString& name) { pixmap_ = name; }
-    const eString& getShortcutPixmap() const { return pixmap_; }
-    const char* kind() const override { return "label"; }
-
-private:
-    eString pixmap_;
+    void setShortcutPixmap(const eString& name);
 };
 
 #pragma GCC visibility pop

@@ -1,66 +1,45 @@
 // eListBox: a scrolling list of entries with one selected row. Entries append
-// themselves to the list when constructed and belong to it from then on.
-// OK reports the selected entry; Exit reports a choice without an entry.
+// themselves to the list when constructed and belong to it from then on; the
+// list frees them. OK reports the selected entry, Exit a choice without one.
 #pragma once
 
 #include "host/edecowidget.h"
 
-#include <memory>
-#include <vector>
-
 #pragma GCC visibility push(default)
 
+template <class T> class eListBox;
+
+// What a list holds.
 class eListBoxEntry {
 public:
-    virtual ~eListBoxEntry() = default;
-    virtual const eString& getText() const = 0;
-};
-
-class eListBoxBase : public eDecoWidget {
-public:
-    eListBoxBase(eWidget* parent, const eWidget* descr, int takefocus, int entryHeight,
-                 const char* deco);
-    ~eListBoxBase() override;
-
-    // Bracket a batch of changes; the selection settles when the outermost
-    // batch ends.
-    void beginAtomic();
-    void endAtomic();
-    bool inAtomic() const { return atomic_depth_ > 0; }
-    // Removes and frees every entry.
-    void clearList();
-    // The box's order: ".." first, then directories ("/name"), then the rest,
-    // each group in natural, case-insensitive order ("Track 2" < "Track 10").
-    void sort();
-
-    int getCount() const { return static_cast<int>(entries_.size()); }
-    int getCurrentIndex() const { return current_; }
-    int getTop() const { return top_; }
-    int getEntryHeight() const { return entry_height_; }
-    // Rows that fit in the list's height.
-    int visibleRows() const;
-    eListBoxEntry* entryAt(int index) const;
-    // Moves the selection, keeping it in view; false if it did not move.
-    bool moveSelection(int delta);
-
-    // Called by an entry's constructor.
-    void appendEntry(eListBoxEntry* entry);
-
-    bool handleKey(eRemoteKey key) override;
-    const char* kind() const override { return "listbox"; }
+    virtual ~eListBoxEntry();
 
 protected:
+    eListBoxEntry() = default;
+};
+
+// The list's untyped part: the template hands it the row height of its
+// entry type and its decoration name.
+class eListBoxBase : public eDecoWidget {
+public:
+    ~eListBoxBase() override;
+
+    // Bracket a batch of changes.
+    void beginAtomic();
+    void endAtomic();
+    // Removes and frees every entry.
+    void clearList();
+    // Orders the entries by the box's rule.
+    void sort();
+
+protected:
+    eListBoxBase(eWidget* parent, const eWidget* descr, int takefocus, int entryHeight,
+                 const char* deco);
     virtual void SendSelected(eListBoxEntry* entry) = 0;
     virtual void SendSelChanged(eListBoxEntry* entry) = 0;
 
 private:
-    void keepInView();
-
-    std::vector<std::unique_ptr<eListBoxEntry>> entries_;
-    int entry_height_;
-    int current_ = 0;
-    int top_ = 0;
-    int atomic_depth_ = 0;
+    friend class eListBoxPrivate;
 };
 
 template <class T> class eListBox : public eListBoxBase {
@@ -73,13 +52,15 @@ public:
     // The entry the selection moved to.
     SigC::Signal1<void, T*> selchanged;
 
-    T* getCurrent() const { return static_cast<T*>(entryAt(getCurrentIndex())); }
-
 protected:
     void SendSelected(eListBoxEntry* entry) override { selected.emit(static_cast<T*>(entry)); }
     void SendSelChanged(eListBoxEntry* entry) override { selchanged.emit(static_cast<T*>(entry)); }
 };
 
+class eListBoxEntryTextPrivate;
+
+// A row of text. The key, the alignment, the help text and the key type are
+// kept with the text for the host's own use.
 class eListBoxEntryText : public eListBoxEntry {
 public:
     eListBoxEntryText(eListBox<eListBoxEntryText>* list, const char* text = nullptr,
@@ -87,20 +68,15 @@ public:
                       int keytype = 0);
     eListBoxEntryText(eListBox<eListBoxEntryText>* list, const eString& text, void* key = nullptr,
                       int align = 0, const eString& help = "", int keytype = 0);
+    ~eListBoxEntryText() override;
 
-    const eString& getText() const override { return text_; }
-    void* getKey() const { return key_; }
-    int getAlign() const { return align_; }
-    const eString& getHelpText() const { return help_; }
-    int getKeyType() const { return keytype_; }
-    static int getEntryHeight() { return 20; }
+    const eString& getText() const;
+    // The row height of a list of text entries, in pixels.
+    static int getEntryHeight();
 
 private:
-    eString text_;
-    void* key_;
-    int align_;
-    eString help_;
-    int keytype_;
+    friend class eListBoxEntryTextPrivate;
+    std::unique_ptr<eListBoxEntryTextPrivate> d_;
 };
 
 #pragma GCC visibility pop

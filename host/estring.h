@@ -14,7 +14,6 @@ public:
     eString(std::string&& s) : std::string(std::move(s)) {}
     // A null pointer makes an empty string, not a crash.
     eString(const char* s) : std::string(s ? s : "") {}
-    eString(const char* s, size_type n) : std::string(s ? s : "", s ? n : 0) {}
 
     // The first n bytes, or the whole string when n >= length().
     eString left(size_type n) const;

@@ -1,17 +1,13 @@
 // eThread: the host's thread wrapper. run() starts thread() on a new thread;
-// when thread() returns, or the thread was killed, thread_finished() runs on
-// that thread, exactly once.
-//
-// Stopping is cooperative. kill() asks the thread to stop and interrupts any
-// system call it is blocked in (a device write, a read, an open), which then
-// fails with EINTR. Code on the thread polls stopRequested() where it loops
-// and returns early; nothing is torn down from outside, so no library is left
-// half way through a call.
+// when thread() returns, or the thread was killed, thread_finished() runs,
+// exactly once.
 #pragma once
 
 #include <memory>
 
 #pragma GCC visibility push(default)
+
+class eThreadPrivate;
 
 class eThread {
 public:
@@ -21,26 +17,20 @@ public:
     eThread(const eThread&) = delete;
     eThread& operator=(const eThread&) = delete;
 
-    // Starts thread() on a new thread. The priority and policy are accepted
-    // and ignored. Returns 0, or -1 if it was started before or could not start.
+    // Starts thread() on a new thread. Returns 0, or -1 if it was started
+    // before or could not start.
     int run(int prio = 0, int policy = 0);
-    // kill(true) asks the thread to stop and returns once it has ended,
-    // thread_finished() included. kill(false) only waits for the end.
-    // Either is a no-op for a thread never started or already joined.
+    // kill(true) stops the thread and returns once it has ended,
+    // thread_finished() included; kill(false) only waits for the end.
     void kill(bool sendcancel = false);
-    bool thread_running() const;
-
-    // True on a thread of this wrapper that has been asked to stop.
-    static bool stopRequested();
 
 protected:
     virtual void thread() = 0;
     virtual void thread_finished() {}
 
 private:
-    struct Control;
-    std::shared_ptr<Control> control_;
-    friend struct eThreadTrampoline;
+    friend class eThreadPrivate;
+    std::shared_ptr<eThreadPrivate> d_;
 };
 
 #pragma GCC visibility pop

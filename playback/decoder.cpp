@@ -1,15 +1,29 @@
 // The decode run and the metadata and error callbacks.
 #include "playback/decoder.h"
 
+#include "playback/exec_thread.h"
 #include "playback/frame_output.h"
 #include "plugin/player_dialog.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 flac_file_info file_info;
 std::atomic<int> audio{0};
+
+namespace {
+// The file of the current run, which the library reads through flac_read_hdl.
+int source = -1;
+
+void close_source() {
+    if (source >= 0)
+        close(source);
+    source = -1;
+}
+} // namespace
 
 void play_file(const char* path) {
     if (decoder_constructor(path))
@@ -30,16 +44,45 @@ int decoder_constructor(const char* path) {
     if (!file_info.decoder)
         return 0;
     FLAC__stream_decoder_set_md5_checking(file_info.decoder, true);
-    const FLAC__StreamDecoderInitStatus state = FLAC__stream_decoder_init_file(
-        file_info.decoder, path, flac_write_hdl, flac_metadata_hdl, flac_error_hdl, &file_info);
-    if (state != FLAC__STREAM_DECODER_INIT_STATUS_OK ||
-        !FLAC__stream_decoder_process_until_end_of_metadata(file_info.decoder)) {
+    // Read by our own callback, not by the library from a file name, so that
+    // a stop ends the decode at the next read wherever the library is: while
+    // it searches data that holds no frames it calls nothing else of ours.
+    source = open(path, O_RDONLY | O_CLOEXEC);
+    const bool opened =
+        source >= 0 &&
+        FLAC__stream_decoder_init_stream(
+            file_info.decoder, flac_read_hdl, nullptr, nullptr, nullptr, nullptr, flac_write_hdl,
+            flac_metadata_hdl, flac_error_hdl, &file_info) == FLAC__STREAM_DECODER_INIT_STATUS_OK &&
+        FLAC__stream_decoder_process_until_end_of_metadata(file_info.decoder);
+    if (!opened) {
         FLAC__stream_decoder_delete(file_info.decoder);
         file_info.decoder = nullptr;
+        close_source();
         return 0;
     }
     file_info.is_playing = 1;
     return 1;
+}
+
+FLAC__StreamDecoderReadStatus flac_read_hdl(const FLAC__StreamDecoder*, FLAC__byte buffer[],
+                                            std::size_t* bytes, void*) {
+    const std::size_t wanted = *bytes;
+    *bytes = 0;
+    for (;;) {
+        if (stop_requested())
+            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+        const ssize_t n = read(source, buffer, wanted);
+        if (n > 0) {
+            *bytes = static_cast<std::size_t>(n);
+            return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+        }
+        if (n == 0)
+            return FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
+        // A file that cannot be read further ends the decode, as a
+        // truncated one does; a signal only interrupts.
+        if (errno != EINTR)
+            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    }
 }
 
 void flac_metadata_hdl(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,
@@ -76,6 +119,7 @@ void decoder_destructor() {
         FLAC__stream_decoder_finish(decoder);
         FLAC__stream_decoder_delete(decoder);
     }
+    close_source();
     release_frame_buffer();
     file_info.is_playing = 0;
     file_info.filename[0] = '\0';

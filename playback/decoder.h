@@ -1,5 +1,7 @@
 // The decode run: one FLAC file from its metadata to its last frame, through
-// libFLAC's stream decoder opened on the file name, into the audio device.
+// libFLAC's stream decoder reading the file through flac_read_hdl, into the
+// audio device. A stop asked of the worker ends the run at its next read or
+// frame.
 //
 // file_info is the one record of the decoder. One file plays at a time, so
 // there is one record. is_playing is 1 from a successful decoder_constructor
@@ -10,6 +12,7 @@
 #include <FLAC/stream_decoder.h>
 
 #include <atomic>
+#include <cstddef>
 
 struct flac_file_info {
     FLAC__StreamDecoder* decoder;
@@ -41,6 +44,10 @@ int decoder_constructor(const char* path);
 // and closes nothing.
 void decoder_destructor();
 
+// Reads the file for the library; ends the decode once the worker has been
+// asked to stop, or when the file cannot be read.
+FLAC__StreamDecoderReadStatus flac_read_hdl(const FLAC__StreamDecoder* decoder, FLAC__byte buffer[],
+                                            std::size_t* bytes, void* client_data);
 void flac_metadata_hdl(const FLAC__StreamDecoder* decoder, const FLAC__StreamMetadata* metadata,
                        void* client_data);
 // Decoding errors are not reported; the library goes on as far as it can.

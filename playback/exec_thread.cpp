@@ -1,7 +1,6 @@
-// The playback worker's body and end hook.
+// The playback worker's body and end hook, and the module's record of it.
 #include "playback/exec_thread.h"
 
-#include "host/eguiqueue.h"
 #include "playback/decoder.h"
 
 #include <fcntl.h>
@@ -21,7 +20,46 @@ int dsp_stereo;
 int dsp_speed;
 
 namespace {
+
 std::atomic<int> next_serial{1};
+
+// The worker the module has started and not yet freed. Only the GUI thread
+// changes the pointer; the worker sets ended as the last thing it does.
+struct WorkerRecord {
+    ExecThread* worker = nullptr;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
+
+    // Unloading: the host has stopped the plug-in's threads by now, but the
+    // last worker's object is still ours to free.
+    ~WorkerRecord() {
+        if (!worker)
+            return;
+        if (!ended) {
+            stop = true;
+            worker->kill(true);
+        }
+        worker->kill(false);
+        execThread = nullptr;
+        delete worker;
+    }
+};
+WorkerRecord record;
+
+// Write-only and blocking, as the box's driver wants it; close-on-exec, so
+// that a program the host starts meanwhile does not keep the device busy.
+int open_device() {
+    int fd = open("/dev/dsp", O_WRONLY | O_CLOEXEC, 0);
+    if (fd >= 0 && fd <= 2) {
+        // A host started with a standard descriptor closed: 0 must still
+        // mean "closed", and sound must never go to a standard stream.
+        const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        close(fd);
+        fd = moved;
+    }
+    return fd;
+}
+
 } // namespace
 
 ExecThread::ExecThread(eString path_) : path(std::move(path_)), status(next_serial++) {}
@@ -29,11 +67,20 @@ ExecThread::ExecThread(eString path_) : path(std::move(path_)), status(next_seri
 ExecThread::~ExecThread() = default;
 
 void ExecThread::start() {
-    run(0, 0);
+    // One worker at a time: callers stop and free the last one first.
+    if (record.worker && record.worker != this) {
+        stop_worker();
+        free_ended_worker();
+    }
+    record.worker = this;
+    record.stop = false;
+    record.ended = false;
+    if (run(0, 0) != 0)
+        record.ended = true; // it never ran, so nothing else will end it
 }
 
 void ExecThread::thread() {
-    audio = open("/dev/dsp", O_WRONLY, 0);
+    audio = open_device();
     dsp_stereo = 1;
     dsp_speed = 44100;
     dsp_sample = AFMT_S16_BE;
@@ -53,13 +100,32 @@ void ExecThread::thread_finished() {
         std::lock_guard<std::mutex> hold(finished_emit_lock);
         finished.emit(status);
     }
-    // Freed on the GUI thread once this thread has ended, never from here.
-    // A worker that outlived its window was never forgotten by it: the
-    // handle must not be left pointing at freed memory.
-    eGuiQueue::post([this] {
-        ExecThread* self = this;
-        execThread.compare_exchange_strong(self, nullptr);
-        kill(false);
-        delete this;
-    });
+    record.ended = true;
+}
+
+bool worker_alive() {
+    return record.worker && !record.ended;
+}
+
+void stop_worker() {
+    if (!record.worker)
+        return;
+    record.stop = true;
+    record.worker->kill(true);
+}
+
+void free_ended_worker() {
+    ExecThread* worker = record.worker;
+    if (!worker || !record.ended)
+        return;
+    record.worker = nullptr;
+    record.stop = false;
+    worker->kill(false);
+    ExecThread* current = worker;
+    execThread.compare_exchange_strong(current, nullptr);
+    delete worker;
+}
+
+bool stop_requested() {
+    return record.stop.load();
 }

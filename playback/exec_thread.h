@@ -1,6 +1,13 @@
 // The playback worker: one thread per played file. It opens and configures
 // the OSS device "/dev/dsp", plays the file into it and, once the play has
 // been torn down, emits finished.
+//
+// The module keeps the one worker it has started until it is freed, across
+// windows: a window the host closed with 0 leaves its file playing, and the
+// next window's Stop, file choice or exit must still reach it. Only the GUI
+// thread starts, stops and frees workers; a worker is freed there, joined
+// first, at the next step that looks (choosing a file, Stop, leaving the
+// window, the next window's construction, the unloading of the plug-in).
 #pragma once
 
 #include "host/estring.h"
@@ -15,7 +22,7 @@ public:
     explicit ExecThread(eString path);
     ~ExecThread() override;
 
-    // Runs thread() on a new thread.
+    // Runs thread() on a new thread, as the module's one worker.
     void start();
 
     const eString path;
@@ -26,8 +33,7 @@ public:
 
 protected:
     void thread() override;
-    // Tears down whatever the body left open, emits finished, and hands the
-    // object to the GUI thread to be freed.
+    // Tears down whatever the body left open and emits finished.
     void thread_finished() override;
 };
 
@@ -44,3 +50,15 @@ extern std::mutex finished_emit_lock;
 extern int dsp_sample;
 extern int dsp_stereo;
 extern int dsp_speed;
+
+// GUI thread: the module's worker has started and has not yet been through
+// thread_finished(): it is opening the device, playing or tearing down.
+bool worker_alive();
+// GUI thread: asks the module's worker to stop and kills it, which returns
+// once it has ended. Nothing if there is none.
+void stop_worker();
+// GUI thread: joins and frees the module's worker if it has ended.
+void free_ended_worker();
+// Any thread: the module's worker has been asked to stop. The decoder's
+// callbacks end the decode on it.
+bool stop_requested();

@@ -6,8 +6,8 @@
 // the output is the same on either byte order.
 #include "playback/frame_output.h"
 
-#include "host/ethread.h"
 #include "playback/decoder.h"
+#include "playback/exec_thread.h"
 
 #include <memory>
 #include <new>
@@ -73,7 +73,7 @@ FLAC__StreamDecoderWriteStatus flac_write_hdl(const FLAC__StreamDecoder*, const 
     }
     // A stopped worker's writes fail at once; without this the decoder would
     // race through the rest of the file before the thread could end.
-    if (eThread::stopRequested())
+    if (stop_requested())
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }

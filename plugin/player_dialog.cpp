@@ -8,6 +8,8 @@ eLabel* lb_ET = nullptr;
 eLabel* lb_line3 = nullptr;
 
 eTivraDialog::eTivraDialog() : eWindow(1), current_path() {
+    // A worker an earlier window left playing may have ended since.
+    free_ended_worker();
     cmove(ePoint(100, 75));
     cresize(eSize(510, 460));
     setText("Tivra 0.0.1");
@@ -28,10 +30,11 @@ eTivraDialog::eTivraDialog() : eWindow(1), current_path() {
     lb_TTtext->resize(eSize(getClientRect().width() - 10, 30));
     lb_TTtext->setText("Total Time : ");
 
-    lb_TT = new eLabel(this, 0, 0, "eLabel");
-    lb_TT->move(ePoint(127, getClientRect().height() - 100));
-    lb_TT->resize(eSize(getClientRect().width() - 10, 30));
-    lb_TT->setText("");
+    eLabel* total_time = new eLabel(this, 0, 0, "eLabel");
+    total_time->move(ePoint(127, getClientRect().height() - 100));
+    total_time->resize(eSize(getClientRect().width() - 10, 30));
+    total_time->setText("");
+    set_total_time_label(total_time);
 
     lb_line3 = new eLabel(this, 0, 0, "eLabel");
     lb_line3->move(ePoint(10, getClientRect().height() - 60));
@@ -82,7 +85,7 @@ eTivraDialog::~eTivraDialog() {
         notify_callbacks();
     }
     // The labels are freed with the window; late time updates find null.
-    lb_TT = nullptr;
+    set_total_time_label(nullptr);
     lb_ET = nullptr;
     lb_line3 = nullptr;
 }
@@ -90,10 +93,11 @@ eTivraDialog::~eTivraDialog() {
 void eTivraDialog::selectionChanged(eListBoxEntryText*) {}
 
 void eTivraDialog::StopPlayer() {
-    // A worker still opening its decoder (is_playing not yet set) is stopped
-    // too: otherwise its file would play on with no way left to stop it.
-    ExecThread* worker = execThread.load();
-    if (worker && (file_info.is_playing || worker->thread_running()))
-        worker->kill(true);
+    // Also a worker still opening its decoder (is_playing not yet set), and
+    // one that an earlier window left playing: otherwise its file would play
+    // on with no way left to stop it.
+    if (worker_alive())
+        stop_worker();
+    free_ended_worker();
     setFocus(list);
 }

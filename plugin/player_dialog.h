@@ -35,8 +35,9 @@ public:
     // A worker's finished signal: forgets the worker if it is the current one.
     void execThreadFinished(int status);
 
-    // Shows the playing file's total time as mm:ss. Any thread: the label is
-    // set on the GUI thread, and not at all once the window is gone.
+    // Shows the playing file's total time as mm:ss in lb_TT. Any thread:
+    // the label is set under the lock set_total_time_label() takes, and not
+    // at all once the window is gone.
     static void DisplayTotalTime();
 
     // For tests and the host's screen dump.
@@ -48,3 +49,8 @@ public:
 extern eLabel* lb_TT;
 extern eLabel* lb_ET;
 extern eLabel* lb_line3;
+
+// Sets lb_TT, or clears it with null, under the lock the time updates take,
+// so that an update from the worker never reaches a label that is gone. A
+// file still playing from an earlier window has its time shown at once.
+void set_total_time_label(eLabel* label);

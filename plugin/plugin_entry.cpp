@@ -2,7 +2,6 @@
 // user leaves it.
 #include "plugin/plugin_entry.h"
 
-#include "playback/decoder.h"
 #include "playback/exec_thread.h"
 #include "plugin/player_dialog.h"
 
@@ -14,12 +13,12 @@ extern "C" __attribute__((visibility("default"))) int plugin_exec(void*) {
     const int result = dialog.exec();
     dialog.hide();
     if (result) {
-        // A worker still opening its file is stopped too, or it would play
-        // on after the window has gone.
-        ExecThread* worker = execThread.load();
-        if (worker && (file_info.is_playing || worker->thread_running()))
-            worker->kill(true);
+        // Also a worker still opening its file, or one an earlier window
+        // left playing: it would play on after the window has gone.
+        if (worker_alive())
+            stop_worker();
         sleep(1);
     }
+    free_ended_worker();
     return 0;
 }

@@ -1,16 +1,23 @@
-/* The entry points through which the player's device calls reach the card.
- * Defined here, in a library the host links ahead of the C library, they take
- * the place of the C library's for the whole process, plug-ins loaded later
- * included. A call that is not about the device goes on to the C library.
+/* The C library entry points that the host takes over. Defined here, in a
+ * library the host links ahead of the C library, they take the C library's
+ * place for the whole process, plug-ins loaded later included:
  *
- * open() reaches the C library under four names depending on the caller's
- * build flags: plain, large-file (open64) and the checked forms that
- * _FORTIFY_SOURCE uses (__open_2, __open64_2). All four are served. This
- * file is built without those flags so that each name means itself. */
+ * - the device: open, ioctl, write, close, and the copies dup and fcntl
+ *   make, on "/dev/dsp" reach the stand-in card;
+ * - killed threads: a thread of the host's wrapper that has been killed is
+ *   not unwound; instead its open, read and write fail with ECANCELED, as
+ *   the calls at which a cancelled thread would have stopped.
+ *
+ * Every other call goes on to the C library. open() reaches it under four
+ * names depending on the caller's build flags: plain, large-file (open64)
+ * and the checked forms that _FORTIFY_SOURCE uses (__open_2, __open64_2);
+ * fcntl also as fcntl64. All are served. This file is built without those
+ * flags so that each name means itself. */
 #define _GNU_SOURCE
 #include "boxsim/dsp/libc_calls.h"
 
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
 #include <sys/ioctl.h>
@@ -18,8 +25,10 @@
 
 typedef int (*open_fn)(const char*, int, ...);
 typedef int (*ioctl_fn)(int, unsigned long, ...);
+typedef int (*fcntl_fn)(int, int, ...);
+typedef ssize_t (*read_fn)(int, void*, size_t);
 typedef ssize_t (*write_fn)(int, const void*, size_t);
-typedef int (*close_fn)(int);
+typedef int (*fd_fn)(int);
 
 /* Looked up once; the race of two first calls only looks it up twice. */
 static void* next_symbol(void** slot, const char* name) {
@@ -31,29 +40,27 @@ static void* next_symbol(void** slot, const char* name) {
     return f;
 }
 
-static open_fn real_open(void) {
-    static void* slot;
-    return (open_fn)next_symbol(&slot, "open");
-}
+#define NEXT(type, name)                                                                           \
+    static type real_##name(void) {                                                                \
+        static void* slot;                                                                         \
+        return (type)next_symbol(&slot, #name);                                                    \
+    }
+NEXT(open_fn, open)
+NEXT(open_fn, open64)
+NEXT(ioctl_fn, ioctl)
+NEXT(fcntl_fn, fcntl)
+NEXT(fcntl_fn, fcntl64)
+NEXT(read_fn, read)
+NEXT(write_fn, write)
+NEXT(fd_fn, close)
+NEXT(fd_fn, dup)
 
-static open_fn real_open64(void) {
-    static void* slot;
-    return (open_fn)next_symbol(&slot, "open64");
-}
-
-static ioctl_fn real_ioctl(void) {
-    static void* slot;
-    return (ioctl_fn)next_symbol(&slot, "ioctl");
-}
-
-static write_fn real_write(void) {
-    static void* slot;
-    return (write_fn)next_symbol(&slot, "write");
-}
-
-static close_fn real_close(void) {
-    static void* slot;
-    return (close_fn)next_symbol(&slot, "close");
+static int cancelled(void) {
+    if (boxsim_thread_cancelled && boxsim_thread_cancelled()) {
+        errno = ECANCELED;
+        return 1;
+    }
+    return 0;
 }
 
 static int mode_argument(int flags, va_list args) {
@@ -64,6 +71,8 @@ static int mode_argument(int flags, va_list args) {
 
 /* The card's, or the C library's under the name the caller used. */
 static int open_served(open_fn real, const char* path, int flags, int mode) {
+    if (cancelled())
+        return -1;
     if (boxsim_dsp_serves(path))
         return boxsim_dsp_open(flags);
     return real(path, flags, mode);
@@ -104,7 +113,46 @@ int ioctl(int fd, unsigned long request, ...) {
     return real_ioctl()(fd, request, arg);
 }
 
+/* Every command's argument fits in a pointer; the C library reads it so too. */
+static int fcntl_served(fcntl_fn real, int fd, int cmd, void* arg) {
+    const int result = real(fd, cmd, arg);
+    if (result >= 0 && (cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC) && boxsim_dsp_owns(fd))
+        boxsim_dsp_dup(fd, result);
+    return result;
+}
+
+int fcntl(int fd, int cmd, ...) {
+    va_list args;
+    va_start(args, cmd);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    return fcntl_served(real_fcntl(), fd, cmd, arg);
+}
+
+int fcntl64(int fd, int cmd, ...) {
+    va_list args;
+    va_start(args, cmd);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    return fcntl_served(real_fcntl64(), fd, cmd, arg);
+}
+
+int dup(int fd) {
+    const int result = real_dup()(fd);
+    if (result >= 0 && boxsim_dsp_owns(fd))
+        boxsim_dsp_dup(fd, result);
+    return result;
+}
+
+ssize_t read(int fd, void* data, size_t size) {
+    if (cancelled())
+        return -1;
+    return real_read()(fd, data, size);
+}
+
 ssize_t write(int fd, const void* data, size_t size) {
+    if (cancelled())
+        return -1;
     if (boxsim_dsp_owns(fd))
         boxsim_dsp_note_write(fd, size);
     return real_write()(fd, data, size);

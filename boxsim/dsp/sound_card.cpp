@@ -7,6 +7,7 @@
 #include "boxsim/dsp/dsp_device.h"
 #include "boxsim/dsp/libc_calls.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -49,12 +50,15 @@ public:
     }
 
     int open(int flags) {
-        log_.add(std::string("open ") + device_path);
         std::unique_lock<std::mutex> hold(lock_);
-        if (settings_.refuse) {
+        // One open at a time, as the box's driver takes it.
+        if (settings_.refuse || !descriptors_.empty()) {
+            hold.unlock();
+            log_.add(std::string("open ") + device_path + " busy");
             errno = EBUSY;
             return -1;
         }
+        log_.add(std::string("open ") + device_path);
         if (settings_.open_delay_ms > 0) {
             const int delay = settings_.open_delay_ms;
             hold.unlock();
@@ -65,22 +69,33 @@ public:
         }
         // One sink, one stretch at a time: let the last close play out.
         waitDrained(hold, std::chrono::steady_clock::now() + drain_wait, false);
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0)
+        int read_end = -1;
+        const int fd = openPipe(flags, read_end);
+        if (fd < 0)
             return -1;
-        if (flags & O_NONBLOCK)
-            fcntl(fds[1], F_SETFL, O_NONBLOCK);
-        devices_[fds[1]] =
-            std::make_shared<DspDevice>(fds[0], sink(), !settings_.fast, settings_.stall);
-        open_count_.fetch_add(1);
-        return fds[1];
+        descriptors_[fd] =
+            std::make_shared<DspDevice>(read_end, sink(), !settings_.fast, settings_.stall);
+        descriptor_count_.fetch_add(1);
+        return fd;
     }
 
     bool owns(int fd) {
-        if (open_count_.load() == 0)
+        if (descriptor_count_.load() == 0)
             return false;
         std::lock_guard<std::mutex> hold(lock_);
-        return devices_.count(fd) != 0;
+        return descriptors_.count(fd) != 0;
+    }
+
+    void dup(int fd, int new_fd) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            auto it = descriptors_.find(fd);
+            if (it == descriptors_.end())
+                return;
+            descriptors_[new_fd] = it->second;
+            descriptor_count_.fetch_add(1);
+        }
+        log_.add("dup");
     }
 
     int ioctl(int fd, unsigned long request, void* arg) {
@@ -122,12 +137,17 @@ public:
         std::shared_ptr<DspDevice> device;
         {
             std::lock_guard<std::mutex> hold(lock_);
-            auto it = devices_.find(fd);
-            if (it != devices_.end()) {
+            auto it = descriptors_.find(fd);
+            if (it != descriptors_.end()) {
                 device = it->second;
-                devices_.erase(it);
-                draining_.push_back(device);
-                open_count_.fetch_sub(1);
+                descriptors_.erase(it);
+                descriptor_count_.fetch_sub(1);
+                for (const auto& other : descriptors_) {
+                    if (other.second == device)
+                        device.reset(); // still open through a copy
+                }
+                if (device)
+                    draining_.push_back(device);
             }
         }
         log_.add("close");
@@ -139,7 +159,15 @@ public:
 
     std::vector<std::string> calls() const { return log_.lines(); }
     void clearCalls() { log_.clear(); }
-    std::size_t openDevices() const { return open_count_.load(); }
+    std::size_t openDevices() {
+        std::lock_guard<std::mutex> hold(lock_);
+        std::vector<DspDevice*> distinct;
+        for (const auto& [fd, device] : descriptors_) {
+            if (std::find(distinct.begin(), distinct.end(), device.get()) == distinct.end())
+                distinct.push_back(device.get());
+        }
+        return distinct.size();
+    }
 
     bool waitUntilIdle(std::chrono::milliseconds timeout) {
         std::unique_lock<std::mutex> hold(lock_);
@@ -159,15 +187,38 @@ private:
 
     std::shared_ptr<DspDevice> find(int fd) {
         std::lock_guard<std::mutex> hold(lock_);
-        auto it = devices_.find(fd);
-        return it == devices_.end() ? nullptr : it->second;
+        auto it = descriptors_.find(fd);
+        return it == descriptors_.end() ? nullptr : it->second;
+    }
+
+    // A pipe whose write end is the player's descriptor: the lowest free
+    // one, as the kernel's open would give, close-on-exec only if asked
+    // for. The read end is the card's and stays out of the low numbers.
+    int openPipe(int flags, int& read_end) {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            return -1;
+        read_end = fcntl(fds[0], F_DUPFD_CLOEXEC, 3);
+        boxsim_libc_close(fds[0]);
+        const int fd = fcntl(fds[1], (flags & O_CLOEXEC) ? F_DUPFD_CLOEXEC : F_DUPFD, 0);
+        boxsim_libc_close(fds[1]);
+        if (read_end < 0 || fd < 0) {
+            if (read_end >= 0)
+                boxsim_libc_close(read_end);
+            if (fd >= 0)
+                boxsim_libc_close(fd);
+            return -1;
+        }
+        if (flags & O_NONBLOCK)
+            fcntl(fd, F_SETFL, O_NONBLOCK);
+        return fd;
     }
 
     // Polls: the drain threads do not know the card. With all_closed, open
     // devices count as busy too.
     bool waitDrained(std::unique_lock<std::mutex>& hold,
                      std::chrono::steady_clock::time_point deadline, bool all_closed) {
-        while (!(reapDrained() && (!all_closed || devices_.empty()))) {
+        while (!(reapDrained() && (!all_closed || descriptors_.empty()))) {
             if (std::chrono::steady_clock::now() >= deadline)
                 return false;
             hold.unlock();
@@ -212,9 +263,10 @@ private:
     std::mutex lock_;
     Settings settings_;
     std::shared_ptr<AudioSink> sink_;
-    std::map<int, std::shared_ptr<DspDevice>> devices_;
+    // Open descriptors of the device: one per open, and any copies of it.
+    std::map<int, std::shared_ptr<DspDevice>> descriptors_;
     std::vector<std::shared_ptr<DspDevice>> draining_;
-    std::atomic<std::size_t> open_count_{0};
+    std::atomic<std::size_t> descriptor_count_{0};
     CallLog log_;
     bool told_no_device_ = false;
 };
@@ -258,5 +310,8 @@ void boxsim_dsp_note_write(int, size_t size) {
 }
 int boxsim_dsp_close(int fd) {
     return boxsim::dsp::SoundCard::instance().close(fd);
+}
+void boxsim_dsp_dup(int fd, int new_fd) {
+    boxsim::dsp::SoundCard::instance().dup(fd, new_fd);
 }
 }

@@ -1,5 +1,6 @@
 #include "boxsim/frontend/headless_driver.h"
 
+#include "boxsim/frontend/host_screen.h"
 #include "boxsim/frontend/screen_dump.h"
 #include "boxsim/frontend/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
@@ -8,14 +9,42 @@
 
 namespace boxsim {
 
+namespace {
+using Clock = std::chrono::steady_clock;
+}
+
 HeadlessDriver::HeadlessDriver(std::vector<ScriptStep> steps, std::ostream& out)
     : steps_(std::move(steps)), out_(out) {}
 
-std::optional<eRemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds timeout) {
-    using Clock = std::chrono::steady_clock;
+void HeadlessDriver::fail(const std::string& why) {
+    failure_ = why;
+    next_ = steps_.size();
+}
+
+bool HeadlessDriver::pass(const ScriptStep& step, std::chrono::milliseconds timeout) {
+    if (auto* wait = std::get_if<WaitStep>(&step)) {
+        if (!wait_until_)
+            wait_until_ = Clock::now() + std::chrono::milliseconds(wait->milliseconds);
+        const auto now = Clock::now();
+        if (now >= *wait_until_) {
+            wait_until_.reset();
+            return true;
+        }
+        std::this_thread::sleep_for(std::min<Clock::duration>(*wait_until_ - now, timeout));
+        return false;
+    }
+    // idle
+    return liveThreads() == 0 || waitForNoThreads(timeout);
+}
+
+std::optional<RemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds timeout) {
+    auto close = [this] {
+        if (window_ && inModalLoop(*window_))
+            closeWindow(*window_, 0);
+    };
     while (next_ < steps_.size() && !shutdownRequested()) {
         const ScriptStep& step = steps_[next_];
-        if (auto* key = std::get_if<eRemoteKey>(&step)) {
+        if (auto* key = std::get_if<RemoteKey>(&step)) {
             ++next_;
             return *key;
         }
@@ -23,32 +52,44 @@ std::optional<eRemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds time
             if (window_)
                 out_ << screenDump(*window_) << std::endl;
             ++next_;
-            continue;
-        }
-        if (auto* wait = std::get_if<WaitStep>(&step)) {
-            if (!wait_until_)
-                wait_until_ = Clock::now() + std::chrono::milliseconds(wait->milliseconds);
-            const auto now = Clock::now();
-            if (now >= *wait_until_) {
-                wait_until_.reset();
-                ++next_;
-                continue;
-            }
-            // Come back to the loop regularly: the GUI queue needs running.
-            std::this_thread::sleep_for(std::min<Clock::duration>(*wait_until_ - now, timeout));
+        } else if (std::holds_alternative<HostCloseStep>(step)) {
+            ++next_;
+            close();
+            return std::nullopt;
+        } else if (std::holds_alternative<LaunchStep>(step)) {
+            fail("\"launch\" while Tivra's window is open");
+        } else if (pass(step, timeout)) {
+            ++next_;
+        } else {
+            // Back to the loop regularly: it draws between keys.
             return std::nullopt;
         }
-        // idle
-        if (liveThreads() == 0) {
-            ++next_;
-            continue;
-        }
-        waitForNoThreads(timeout);
-        return std::nullopt;
     }
-    if (window_ && window_->inModalLoop())
-        window_->close(0);
+    close();
     return std::nullopt;
+}
+
+HostChoice HeadlessDriver::betweenRuns(int result) {
+    window_ = nullptr;
+    while (next_ < steps_.size() && !shutdownRequested()) {
+        const ScriptStep& step = steps_[next_];
+        if (std::holds_alternative<LaunchStep>(step)) {
+            ++next_;
+            return HostChoice::launch;
+        }
+        if (std::holds_alternative<HostCloseStep>(step)) {
+            fail("\"hostclose\" while no window is open");
+        } else if (std::holds_alternative<DumpStep>(step)) {
+            out_ << "host screen: " << hostScreenTitle(result) << " "
+                 << hostScreenStatus(liveThreads() > 0) << std::endl;
+            ++next_;
+        } else if (std::holds_alternative<RemoteKey>(step)) {
+            ++next_; // the host's screen has no use for the remote's keys
+        } else if (pass(step, std::chrono::milliseconds(50))) {
+            ++next_;
+        }
+    }
+    return HostChoice::quit;
 }
 
 } // namespace boxsim

@@ -1,10 +1,10 @@
 // The front end for scripts and tests: keys come from a key script, the
 // screen goes to a stream as text whenever the script says "dump". When the
-// script is over, the host closes the window with result 0.
+// script is over while the window is open, the host closes it with result 0.
 #pragma once
 
+#include "boxsim/frontend/front_end.h"
 #include "boxsim/frontend/key_script.h"
-#include "boxsim/toolkit/modal_driver.h"
 
 #include <chrono>
 #include <optional>
@@ -12,19 +12,27 @@
 
 namespace boxsim {
 
-class HeadlessDriver : public ModalDriver {
+class HeadlessDriver : public FrontEnd {
 public:
     HeadlessDriver(std::vector<ScriptStep> steps, std::ostream& out);
 
     void present(eWidget& window) override { window_ = &window; }
-    std::optional<eRemoteKey> nextKey(std::chrono::milliseconds timeout) override;
+    std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) override;
+    HostChoice betweenRuns(int result) override;
+    bool finished() const override { return next_ >= steps_.size() || !failure_.empty(); }
+    std::string failure() const override { return failure_; }
 
 private:
+    // Runs a wait or idle step for up to timeout; true once it is over.
+    bool pass(const ScriptStep& step, std::chrono::milliseconds timeout);
+    void fail(const std::string& why);
+
     std::vector<ScriptStep> steps_;
     std::size_t next_ = 0;
     std::ostream& out_;
     eWidget* window_ = nullptr;
     std::optional<std::chrono::steady_clock::time_point> wait_until_;
+    std::string failure_;
 };
 
 } // namespace boxsim

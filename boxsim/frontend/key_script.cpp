@@ -7,13 +7,11 @@
 namespace boxsim {
 
 bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error) {
-    static const std::map<std::string, eRemoteKey> keys = {
-        {"up", eRemoteKey::up},         {"down", eRemoteKey::down},
-        {"left", eRemoteKey::left},     {"right", eRemoteKey::right},
-        {"pgup", eRemoteKey::pageUp},   {"pgdown", eRemoteKey::pageDown},
-        {"ok", eRemoteKey::ok},         {"exit", eRemoteKey::exit},
-        {"red", eRemoteKey::red},       {"green", eRemoteKey::green},
-        {"yellow", eRemoteKey::yellow}, {"blue", eRemoteKey::blue},
+    static const std::map<std::string, RemoteKey> keys = {
+        {"up", RemoteKey::up},       {"down", RemoteKey::down},     {"left", RemoteKey::left},
+        {"right", RemoteKey::right}, {"pgup", RemoteKey::pageUp},   {"pgdown", RemoteKey::pageDown},
+        {"ok", RemoteKey::ok},       {"exit", RemoteKey::exit},     {"red", RemoteKey::red},
+        {"green", RemoteKey::green}, {"yellow", RemoteKey::yellow}, {"blue", RemoteKey::blue},
     };
     std::istringstream words(text);
     std::string word;
@@ -33,6 +31,10 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std
             steps.emplace_back(IdleStep{});
         } else if (word == "dump") {
             steps.emplace_back(DumpStep{});
+        } else if (word == "hostclose") {
+            steps.emplace_back(HostCloseStep{});
+        } else if (word == "launch") {
+            steps.emplace_back(LaunchStep{});
         } else {
             error = "unknown key word \"" + word + "\"";
             return false;

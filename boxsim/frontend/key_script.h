@@ -1,10 +1,12 @@
 // Key scripts for the headless front end: words separated by blanks or new
 // lines. up down left right pgup pgdown ok exit red green yellow blue press
-// keys; "wait MS" waits, "idle" waits until no worker thread is alive, and
-// "dump" prints the screen.
+// keys; "wait MS" waits, "idle" waits until no worker thread is alive,
+// "dump" prints the screen, "hostclose" has the host close the plug-in's
+// window with result 0 (as on standby), and "launch" starts the plug-in
+// again once it has returned.
 #pragma once
 
-#include "host/ewidget.h"
+#include "boxsim/toolkit/remote_key.h"
 
 #include <string>
 #include <variant>
@@ -17,7 +19,9 @@ struct WaitStep {
 };
 struct IdleStep {};
 struct DumpStep {};
-using ScriptStep = std::variant<eRemoteKey, WaitStep, IdleStep, DumpStep>;
+struct HostCloseStep {};
+struct LaunchStep {};
+using ScriptStep = std::variant<RemoteKey, WaitStep, IdleStep, DumpStep, HostCloseStep, LaunchStep>;
 
 // Parses text; on a word it does not know, returns false with the reason in error.
 bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error);

@@ -1,51 +1,42 @@
 #include "boxsim/frontend/screen_dump.h"
 
-#include "host/ebutton.h"
-#include "host/edecowidget.h"
-#include "host/elistbox.h"
-
 #include <cstdio>
 
 namespace boxsim {
 namespace {
 
-void dump(const eWidget& w, int depth, const eWidget* focus, std::string& out) {
+void dump(const WidgetNode& w, int depth, std::string& out) {
     char place[96];
-    std::snprintf(place, sizeof place, " at (%d,%d) size %dx%d", w.getPosition().x,
-                  w.getPosition().y, w.getSize().width, w.getSize().height);
-    out += std::string(2 * depth, ' ') + w.kind() + place;
-    out += " text \"" + escapedText(w.getText()) + "\"";
-    if (&w == focus)
+    std::snprintf(place, sizeof place, " at (%d,%d) size %dx%d", w.position.x, w.position.y,
+                  w.size.width, w.size.height);
+    out += std::string(2 * depth, ' ') + w.kind + place;
+    out += " text \"" + escapedText(w.text) + "\"";
+    if (w.focused)
         out += " focus";
-    if (!w.isShown())
+    if (!w.shown)
         out += " hidden";
-    if (!w.getShortcut().empty())
-        out += " shortcut " + w.getShortcut();
-    if (auto* label = dynamic_cast<const eLabel*>(&w); label && !label->getShortcutPixmap().empty())
-        out += " pixmap " + label->getShortcutPixmap();
-    if (auto* deco = dynamic_cast<const eDecoWidget*>(&w); deco && deco->hasDeco())
-        out += " deco " + deco->getDecoName();
+    if (!w.shortcut.empty())
+        out += " shortcut " + w.shortcut;
+    if (!w.pixmap.empty())
+        out += " pixmap " + w.pixmap;
+    if (!w.deco.empty())
+        out += " deco " + w.deco;
     if (depth == 0) {
-        const eRect client = w.getClientRect();
-        const ePoint origin = w.getAbsoluteClientPosition();
-        std::snprintf(place, sizeof place, " client (%d,%d) size %dx%d", origin.x, origin.y,
-                      client.width(), client.height());
+        std::snprintf(place, sizeof place, " client (%d,%d) size %dx%d", w.client_screen.x,
+                      w.client_screen.y, w.client_size.width, w.client_size.height);
         out += place;
     }
     out += "\n";
-    if (auto* list = dynamic_cast<const eListBoxBase*>(&w)) {
-        for (int i = 0; i < list->getCount(); ++i) {
-            out += std::string(2 * depth + 2, ' ') + "entry \"" +
-                   escapedText(list->entryAt(i)->getText()) + "\"";
-            if (i == list->getCurrentIndex())
-                out += " selected";
-            if (i >= list->getTop() && i < list->getTop() + list->visibleRows())
-                out += " shown";
-            out += "\n";
-        }
+    for (const ListRow& row : w.rows) {
+        out += std::string(2 * depth + 2, ' ') + "entry \"" + escapedText(row.text) + "\"";
+        if (row.selected)
+            out += " selected";
+        if (row.shown)
+            out += " shown";
+        out += "\n";
     }
-    for (const eWidget* child : w.getChildren())
-        dump(*child, depth + 1, focus, out);
+    for (const WidgetNode& child : w.children)
+        dump(child, depth + 1, out);
 }
 
 } // namespace
@@ -67,10 +58,14 @@ std::string escapedText(const std::string& text) {
     return out;
 }
 
-std::string screenDump(const eWidget& window) {
+std::string screenDump(const WidgetNode& window) {
     std::string out;
-    dump(window, 0, window.getFocus(), out);
+    dump(window, 0, out);
     return out;
+}
+
+std::string screenDump(const eWidget& window) {
+    return screenDump(snapshot(window));
 }
 
 } // namespace boxsim

@@ -4,12 +4,13 @@
 // printable ASCII are shown as \xNN, so any name survives the trip.
 #pragma once
 
-#include "host/ewidget.h"
+#include "boxsim/toolkit/widget_tree.h"
 
 #include <string>
 
 namespace boxsim {
 
+std::string screenDump(const WidgetNode& window);
 std::string screenDump(const eWidget& window);
 
 // text with \ and " escaped and every byte outside printable ASCII as \xNN.

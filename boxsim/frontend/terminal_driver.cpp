@@ -1,11 +1,11 @@
 #include "boxsim/frontend/terminal_driver.h"
 
+#include "boxsim/frontend/host_screen.h"
 #include "boxsim/frontend/key_map.h"
 #include "boxsim/frontend/printable_text.h"
 #include "boxsim/frontend/shutdown_request.h"
-#include "host/ebutton.h"
-#include "host/elistbox.h"
-#include "host/ewindow.h"
+#include "boxsim/toolkit/thread_registry.h"
+#include "boxsim/toolkit/widget_tree.h"
 
 #include <algorithm>
 #include <clocale>
@@ -83,69 +83,102 @@ void frame(int top, int left, int bottom, int right, attr_t attrs) {
     attroff(attrs);
 }
 
-void draw_list(const eListBoxBase& list, int top, int left, int bottom, int right, bool focused) {
+void draw_list(const WidgetNode& list, int top, int left, int bottom, int right) {
     int first = top, last = bottom, from = left, to = right;
-    if (list.hasDeco()) {
-        frame(top, left, bottom, right, focused ? A_BOLD : A_NORMAL);
+    if (!list.deco.empty()) {
+        frame(top, left, bottom, right, list.focused ? A_BOLD : A_NORMAL);
         ++first;
         --last;
         ++from;
         --to;
     }
     const int rows = std::max(1, last - first + 1);
-    const int current = list.getCurrentIndex();
+    const int count = static_cast<int>(list.rows.size());
+    int current = 0;
+    for (int i = 0; i < count; ++i) {
+        if (list.rows[static_cast<std::size_t>(i)].selected)
+            current = i;
+    }
     // Start where the list itself scrolled to, then keep the selection on
     // the rows the terminal has.
-    int shown_top = std::clamp(list.getTop(), std::max(0, current - rows + 1), current);
+    int shown_top = std::clamp(list.top, std::max(0, current - rows + 1), current);
     shown_top = std::max(0, shown_top);
-    for (int i = 0; i < rows && shown_top + i < list.getCount(); ++i) {
-        const int index = shown_top + i;
-        const bool selected = index == current;
-        attr_t attrs = selected ? (focused ? A_REVERSE : A_UNDERLINE) : A_NORMAL;
-        if (selected)
+    for (int i = 0; i < rows && shown_top + i < count; ++i) {
+        const ListRow& entry = list.rows[static_cast<std::size_t>(shown_top + i)];
+        attr_t attrs = entry.selected ? (list.focused ? A_REVERSE : A_UNDERLINE) : A_NORMAL;
+        if (entry.selected)
             mvhline(first + i, from, ' ' | attrs, to - from + 1);
-        put(first + i, from + 1, list.entryAt(index)->getText(), to + 1, attrs);
+        put(first + i, from + 1, entry.text, to + 1, attrs);
     }
     if (shown_top > 0)
         put(first, to, "^", to + 1);
-    if (shown_top + rows < list.getCount())
+    if (shown_top + rows < count)
         put(last, to, "v", to + 1);
 }
 
-void draw_widget(const eWidget& w, const eWidget* focus, int clip_right) {
-    if (!w.isVisible())
+void draw_widget(const WidgetNode& w, int clip_right) {
+    if (!w.visible)
         return;
-    const ePoint at = w.getParent() ? w.getParent()->getAbsoluteClientPosition() : ePoint();
-    const int x = at.x + w.getPosition().x, y = at.y + w.getPosition().y;
-    const int left = column(x), top = row(y);
-    const int right = column(x + w.getSize().width) - 1;
-    const int bottom = row(y + w.getSize().height) - 1;
-    const bool focused = &w == focus;
+    const int left = column(w.screen.x), top = row(w.screen.y);
+    const int right = column(w.screen.x + w.size.width) - 1;
+    const int bottom = row(w.screen.y + w.size.height) - 1;
 
-    if (auto* list = dynamic_cast<const eListBoxBase*>(&w)) {
-        draw_list(*list, top, left, std::max(top, bottom), std::min(right, clip_right), focused);
-    } else if (auto* label = dynamic_cast<const eLabel*>(&w)) {
+    if (w.kind == "listbox") {
+        draw_list(w, top, left, std::max(top, bottom), std::min(right, clip_right));
+    } else if (w.kind == "label" || w.kind == "button") {
         int c = left;
-        const bool button = dynamic_cast<const eButton*>(&w) != nullptr;
-        if (const short pair = mark_pair(label->getShortcutPixmap())) {
+        if (const short pair = mark_pair(w.pixmap)) {
             // The coloured key mark: a block of the key's colour, or its
             // initial where the terminal has no colours.
             if (has_colors())
                 put(top, c, "  ", clip_right + 1, COLOR_PAIR(pair) | A_REVERSE);
             else
-                put(top, c, label->getShortcutPixmap().left(1).upper() + " ", clip_right + 1,
-                    A_BOLD);
+                put(top, c, eString(w.pixmap).left(1).upper() + " ", clip_right + 1, A_BOLD);
             c += 3;
         }
-        if (button) {
-            const attr_t attrs = focused ? A_REVERSE : A_BOLD;
-            put(top, c, "[" + w.getText() + "]", std::min(right, clip_right) + 1, attrs);
-        } else if (!w.getText().empty()) {
-            put(top, c, w.getText(), clip_right + 1);
+        if (w.kind == "button") {
+            const attr_t attrs = w.focused ? A_REVERSE : A_BOLD;
+            put(top, c, "[" + w.text + "]", std::min(right, clip_right) + 1, attrs);
+        } else if (!w.text.empty()) {
+            put(top, c, w.text, clip_right + 1);
         }
     }
-    for (const eWidget* child : w.getChildren())
-        draw_widget(*child, focus, clip_right);
+    for (const WidgetNode& child : w.children)
+        draw_widget(child, clip_right);
+}
+
+// A key of the keyboard as the remote's, or as the host's own.
+enum class Pressed { none, remote, standby, quit, launch };
+
+Pressed read_key(int timeout_ms, RemoteKey& key) {
+    ::timeout(timeout_ms);
+    switch (getch()) {
+    case KEY_UP: key = RemoteKey::up; return Pressed::remote;
+    case KEY_DOWN: key = RemoteKey::down; return Pressed::remote;
+    case KEY_LEFT: key = RemoteKey::left; return Pressed::remote;
+    case KEY_RIGHT: key = RemoteKey::right; return Pressed::remote;
+    case KEY_PPAGE: key = RemoteKey::pageUp; return Pressed::remote;
+    case KEY_NPAGE: key = RemoteKey::pageDown; return Pressed::remote;
+    case '\n':
+    case '\r':
+    case KEY_ENTER: key = RemoteKey::ok; return Pressed::remote;
+    case 27:
+    case KEY_BACKSPACE:
+    case 127:
+    case 8: key = RemoteKey::exit; return Pressed::remote;
+    case KEY_F(1):
+    case 'r': key = RemoteKey::red; return Pressed::remote;
+    case KEY_F(2):
+    case 'g': key = RemoteKey::green; return Pressed::remote;
+    case KEY_F(3):
+    case 'y': key = RemoteKey::yellow; return Pressed::remote;
+    case KEY_F(4):
+    case 'b': key = RemoteKey::blue; return Pressed::remote;
+    case KEY_F(10):
+    case 'p': return Pressed::standby;
+    case 'q': return Pressed::quit;
+    default: return Pressed::none; // nothing, a resize (redrawn next time), or a key we ignore
+    }
 }
 
 } // namespace
@@ -195,56 +228,70 @@ TerminalDriver::~TerminalDriver() {
 
 void TerminalDriver::present(eWidget& window) {
     window_ = &window;
+    const WidgetNode w = snapshot(window);
     erase();
-    if (window.isVisible()) {
-        const ePoint at = window.getPosition();
-        const int left = column(at.x), top = row(at.y);
+    if (w.visible) {
+        const int left = column(w.screen.x), top = row(w.screen.y);
         // The frame goes round the window's pixels, not over the last of
         // them: rounding would otherwise put the buttons on the border.
-        const int right = std::min(COLS - 1, column(at.x + window.getSize().width));
-        const int bottom = std::min(LINES - 2, row(at.y + window.getSize().height));
+        const int right = std::min(COLS - 1, column(w.screen.x + w.size.width));
+        const int bottom = std::min(LINES - 2, row(w.screen.y + w.size.height));
         frame(top, left, bottom, right, A_NORMAL);
         const attr_t bar = has_colors() ? COLOR_PAIR(title_bar) | A_BOLD : A_REVERSE;
         mvhline(top, left + 1, ' ' | bar, std::max(0, right - left - 1));
-        put(top, left + 2, window.getText(), right, bar);
-        for (const eWidget* child : window.getChildren())
-            draw_widget(*child, window.getFocus(), right - 1);
+        put(top, left + 2, w.text, right, bar);
+        for (const WidgetNode& child : w.children)
+            draw_widget(child, right - 1);
     }
     put(LINES - 1, 0, keyboardMap, COLS + 1, A_DIM);
     refresh();
 }
 
-std::optional<eRemoteKey> TerminalDriver::nextKey(std::chrono::milliseconds timeout) {
+std::optional<RemoteKey> TerminalDriver::nextKey(std::chrono::milliseconds timeout) {
+    const bool open = window_ && inModalLoop(*window_);
     if (shutdownRequested()) {
-        if (window_ && window_->inModalLoop())
-            window_->close(0);
+        if (open)
+            closeWindow(*window_, 0);
         return std::nullopt;
     }
-    ::timeout(static_cast<int>(timeout.count()));
-    switch (getch()) {
-    case KEY_UP: return eRemoteKey::up;
-    case KEY_DOWN: return eRemoteKey::down;
-    case KEY_LEFT: return eRemoteKey::left;
-    case KEY_RIGHT: return eRemoteKey::right;
-    case KEY_PPAGE: return eRemoteKey::pageUp;
-    case KEY_NPAGE: return eRemoteKey::pageDown;
-    case '\n':
-    case '\r':
-    case KEY_ENTER: return eRemoteKey::ok;
-    case 27:
-    case KEY_BACKSPACE:
-    case 127:
-    case 8: return eRemoteKey::exit;
-    case KEY_F(1):
-    case 'r': return eRemoteKey::red;
-    case KEY_F(2):
-    case 'g': return eRemoteKey::green;
-    case KEY_F(3):
-    case 'y': return eRemoteKey::yellow;
-    case KEY_F(4):
-    case 'b': return eRemoteKey::blue;
-    default: return std::nullopt; // nothing, a resize (redrawn next time), or a key we ignore
+    RemoteKey key{};
+    switch (read_key(static_cast<int>(timeout.count()), key)) {
+    case Pressed::remote: return key;
+    case Pressed::standby:
+        // The host closes the window itself, as the box does on standby.
+        if (open)
+            closeWindow(*window_, 0);
+        return std::nullopt;
+    default: return std::nullopt;
     }
+}
+
+HostChoice TerminalDriver::betweenRuns(int result) {
+    window_ = nullptr;
+    while (!shutdownRequested()) {
+        erase();
+        const int middle = std::max(0, LINES / 2 - 2);
+        const std::string lines[] = {hostScreenTitle(result), hostScreenStatus(liveThreads() > 0),
+                                     "", hostScreenKeys};
+        for (int i = 0; i < 4; ++i) {
+            const std::string& text = lines[i];
+            const int at = std::max(0, (COLS - static_cast<int>(text.size())) / 2);
+            put(middle + i, at, text, COLS, i == 0 ? A_BOLD : A_NORMAL);
+        }
+        refresh();
+        RemoteKey key{};
+        switch (read_key(100, key)) {
+        case Pressed::remote:
+            if (key == RemoteKey::ok)
+                return HostChoice::launch;
+            if (key == RemoteKey::exit)
+                return HostChoice::quit;
+            break;
+        case Pressed::quit: return HostChoice::quit;
+        default: break;
+        }
+    }
+    return HostChoice::quit;
 }
 
 } // namespace boxsim

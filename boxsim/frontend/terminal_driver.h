@@ -1,13 +1,15 @@
 // The front end a person uses: the box's 720 x 576 screen scaled into the
 // terminal with ncurses, every widget at its own place, the key map on the
-// bottom line. Keys are read as a remote control maps onto a keyboard.
+// bottom line. Keys are read as a remote control maps onto a keyboard; F10
+// or p is the box's standby, on which the host closes the window itself.
+// Between runs of the plug-in, the host's own screen.
 #pragma once
 
-#include "boxsim/toolkit/modal_driver.h"
+#include "boxsim/frontend/front_end.h"
 
 namespace boxsim {
 
-class TerminalDriver : public ModalDriver {
+class TerminalDriver : public FrontEnd {
 public:
     // Takes over the terminal until destroyed. Meanwhile whatever the process
     // writes to stderr is kept aside, so it cannot scroll the screen, and is
@@ -18,7 +20,8 @@ public:
     TerminalDriver& operator=(const TerminalDriver&) = delete;
 
     void present(eWidget& window) override;
-    std::optional<eRemoteKey> nextKey(std::chrono::milliseconds timeout) override;
+    std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) override;
+    HostChoice betweenRuns(int result) override;
 
 private:
     eWidget* window_ = nullptr;

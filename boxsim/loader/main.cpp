@@ -1,8 +1,10 @@
 // boxsim: the box's host, on this machine. Loads a plug-in, shows the box's
 // disk at /hdd, serves /dev/dsp, and runs the plug-in's window in the
-// terminal or from a key script.
+// terminal or from a key script, as often as the user starts it. The
+// plug-in stays loaded until the host quits.
 #include "boxsim/dsp/audio_sink.h"
 #include "boxsim/dsp/sound_card.h"
+#include "boxsim/frontend/front_end.h"
 #include "boxsim/frontend/headless_driver.h"
 #include "boxsim/frontend/key_map.h"
 #include "boxsim/frontend/shutdown_request.h"
@@ -13,7 +15,6 @@
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
 #include "boxsim/toolkit/thread_registry.h"
-#include "host/eguiqueue.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -36,12 +37,13 @@ struct PluginParameters {
     int version = 1;
 };
 
-// The player takes descriptor 0 to mean "device closed": a host started with
-// its standard descriptors closed would hand one of them to the device.
-void keep_standard_descriptors_open() {
-    for (int fd = 0; fd <= 2; ++fd) {
+// Our own output goes to descriptors 1 and 2: a host started with them
+// closed would otherwise write its dumps into the first file it opens. A
+// closed standard input is left closed, as the box's host may have it.
+void keep_output_descriptors_open() {
+    for (int fd = 1; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) == -1)
-            open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+            open("/dev/null", O_WRONLY);
     }
 }
 
@@ -49,7 +51,7 @@ void keep_standard_descriptors_open() {
 
 int main(int argc, char** argv) {
     using namespace boxsim;
-    keep_standard_descriptors_open();
+    keep_output_descriptors_open();
     Options options;
     options.plugin = TIVRA_DEFAULT_PLUGIN;
     std::string error;
@@ -94,35 +96,45 @@ int main(int argc, char** argv) {
     if (!plugin.entry())
         return fail(plugin.error());
 
-    std::unique_ptr<ModalDriver> driver;
+    std::unique_ptr<FrontEnd> front;
     if (options.headless) {
-        driver = std::make_unique<HeadlessDriver>(std::move(script), std::cout);
+        front = std::make_unique<HeadlessDriver>(std::move(script), std::cout);
     } else {
 #ifdef BOXSIM_WITH_TERMINAL
-        driver = std::make_unique<TerminalDriver>();
+        if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+            return fail("the terminal front end needs a terminal; use --headless --keys SCRIPT", 2);
+        front = std::make_unique<TerminalDriver>();
 #else
         return fail("this boxsim was built without the terminal front end; use --headless", 2);
 #endif
     }
     watchForShutdown();
-    setModalDriver(driver.get());
+    setModalDriver(front.get());
 
+    // The box's GUI stays up between runs: the plug-in is started again and
+    // again until the host quits.
     PluginParameters parameters;
-    const int result = plugin.entry()(&parameters);
+    int result = 0;
+    for (;;) {
+        result = plugin.entry()(&parameters);
+        if (shutdownRequested() || front->finished() ||
+            front->betweenRuns(result) == HostChoice::quit)
+            break;
+    }
 
-    // Never unload a plug-in whose thread still runs: a window closed with 0
-    // leaves its playback running. A host that is being shut down stops it.
+    // Quitting: what still plays is stopped, not waited for, and only then
+    // is the plug-in unloaded.
     while (liveThreads() > 0) {
-        if (shutdownRequested())
-            stopAllThreads();
-        eGuiQueue::drain();
+        stopAllThreads();
         waitForNoThreads(std::chrono::milliseconds(20));
     }
-    eGuiQueue::drain();
     setModalDriver(nullptr);
-    driver.reset();
+    const std::string failure = front->failure();
+    front.reset();
+    plugin.unload();
     dsp::waitUntilIdle(std::chrono::seconds(2));
-    eGuiQueue::discard();
     std::cout.flush();
+    if (!failure.empty())
+        return fail("keys: " + failure, 2);
     return result;
 }

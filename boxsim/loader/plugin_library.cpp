@@ -21,8 +21,14 @@ PluginLibrary::PluginLibrary(const std::string& path) {
 }
 
 PluginLibrary::~PluginLibrary() {
+    unload();
+}
+
+void PluginLibrary::unload() {
     if (handle_)
         dlclose(handle_);
+    handle_ = nullptr;
+    entry_ = nullptr;
 }
 
 } // namespace boxsim

@@ -1,6 +1,6 @@
 // A plug-in shared object loaded as the box's host loads it: dlopen, then its
-// one entry point. Unloaded when the object goes; the host makes sure by then
-// that no thread of the plug-in runs and no task of it is queued.
+// one entry point. Unloaded when the object goes, or earlier on unload(); the
+// host makes sure by then that no thread of the plug-in runs.
 #pragma once
 
 #include <string>
@@ -18,6 +18,8 @@ public:
 
     // Null when loading failed or there is no plugin_exec; error() says which.
     PluginEntry entry() const { return entry_; }
+    // Unloads now rather than when the object goes; entry() is null after.
+    void unload();
     const std::string& error() const { return error_; }
 
 private:

@@ -1,11 +1,10 @@
 #include "host/ebutton.h"
 
-eButton::eButton(eWidget* parent, eLabel*, int takefocus, const char* deco)
-    : eLabel(parent, 0, takefocus, deco) {}
+#include "boxsim/toolkit/widget_private.h"
 
-bool eButton::handleKey(eRemoteKey key) {
-    if (key != eRemoteKey::ok)
-        return false;
-    activate();
-    return true;
+eButton::eButton(eWidget* parent, eLabel*, int takefocus, const char* deco)
+    : eLabel(parent, 0, takefocus, deco) {
+    eWidgetPrivate::of(*this).kind = WidgetKind::button;
 }
+
+eButton::~eButton() = default;

@@ -2,97 +2,105 @@
 #include "host/elistbox.h"
 
 #include "boxsim/toolkit/natural_order.h"
+#include "boxsim/toolkit/widget_private.h"
 
 #include <algorithm>
 
+eListBoxEntry::~eListBoxEntry() = default;
+
 eListBoxBase::eListBoxBase(eWidget* parent, const eWidget*, int takefocus, int entryHeight,
                            const char* deco)
-    : eDecoWidget(parent, takefocus, deco), entry_height_(entryHeight > 0 ? entryHeight : 1) {}
+    : eDecoWidget(parent, takefocus, deco) {
+    eWidgetPrivate& w = eWidgetPrivate::of(*this);
+    w.kind = WidgetKind::listbox;
+    w.list = std::make_unique<eListBoxPrivate>(*this, entryHeight > 0 ? entryHeight : 1);
+}
 
 eListBoxBase::~eListBoxBase() = default;
 
 void eListBoxBase::beginAtomic() {
-    ++atomic_depth_;
+    ++eListBoxPrivate::of(*this).atomic_depth;
 }
 
 void eListBoxBase::endAtomic() {
-    if (atomic_depth_ > 0 && --atomic_depth_ == 0)
-        keepInView();
+    eListBoxPrivate& l = eListBoxPrivate::of(*this);
+    if (l.atomic_depth > 0 && --l.atomic_depth == 0)
+        l.keepInView();
 }
 
 void eListBoxBase::clearList() {
-    entries_.clear();
-    current_ = 0;
-    top_ = 0;
+    eListBoxPrivate& l = eListBoxPrivate::of(*this);
+    l.rows.clear();
+    l.current = 0;
+    l.top = 0;
 }
 
 void eListBoxBase::sort() {
-    std::stable_sort(
-        entries_.begin(), entries_.end(),
-        [](const std::unique_ptr<eListBoxEntry>& a, const std::unique_ptr<eListBoxEntry>& b) {
-            return boxsim::listOrderLess(a->getText(), b->getText());
-        });
-    current_ = 0;
-    top_ = 0;
+    eListBoxPrivate& l = eListBoxPrivate::of(*this);
+    std::stable_sort(l.rows.begin(), l.rows.end(),
+                     [](const eListBoxPrivate::Row& a, const eListBoxPrivate::Row& b) {
+                         return boxsim::listOrderLess(*a.text, *b.text);
+                     });
+    l.current = 0;
+    l.top = 0;
 }
 
-int eListBoxBase::visibleRows() const {
-    const int rows = getSize().height / entry_height_;
-    return rows > 0 ? rows : 1;
+eListBoxPrivate::eListBoxPrivate(eListBoxBase& self_, int entry_height_)
+    : self(self_), entry_height(entry_height_) {}
+
+int eListBoxPrivate::visibleRows() const {
+    const int n = eWidgetPrivate::of(self).size.height / entry_height;
+    return n > 0 ? n : 1;
 }
 
-eListBoxEntry* eListBoxBase::entryAt(int index) const {
-    if (index < 0 || index >= getCount())
+eListBoxEntry* eListBoxPrivate::entryAt(int index) const {
+    if (index < 0 || index >= count())
         return nullptr;
-    return entries_[static_cast<std::size_t>(index)].get();
+    return rows[static_cast<std::size_t>(index)].entry.get();
 }
 
-void eListBoxBase::appendEntry(eListBoxEntry* entry) {
-    entries_.emplace_back(entry);
+void eListBoxPrivate::append(eListBoxEntry* entry, const eString& text) {
+    rows.push_back({std::unique_ptr<eListBoxEntry>(entry), &text});
 }
 
-void eListBoxBase::keepInView() {
-    const int count = getCount();
-    if (count == 0) {
-        current_ = top_ = 0;
+void eListBoxPrivate::keepInView() {
+    if (count() == 0) {
+        current = top = 0;
         return;
     }
-    current_ = std::clamp(current_, 0, count - 1);
-    const int rows = visibleRows();
-    if (current_ < top_)
-        top_ = current_;
-    if (current_ >= top_ + rows)
-        top_ = current_ - rows + 1;
-    top_ = std::clamp(top_, 0, std::max(0, count - rows));
+    current = std::clamp(current, 0, count() - 1);
+    const int shown = visibleRows();
+    if (current < top)
+        top = current;
+    if (current >= top + shown)
+        top = current - shown + 1;
+    top = std::clamp(top, 0, std::max(0, count() - shown));
 }
 
-bool eListBoxBase::moveSelection(int delta) {
-    const int count = getCount();
-    if (count == 0)
+bool eListBoxPrivate::moveSelection(int delta) {
+    if (count() == 0)
         return false;
-    const int target = std::clamp(current_ + delta, 0, count - 1);
-    if (target == current_)
+    const int target = std::clamp(current + delta, 0, count() - 1);
+    if (target == current)
         return false;
-    current_ = target;
+    current = target;
     keepInView();
-    SendSelChanged(entryAt(current_));
+    self.SendSelChanged(entryAt(current));
     return true;
 }
 
-bool eListBoxBase::handleKey(eRemoteKey key) {
-    switch (key) {
-    case eRemoteKey::up: moveSelection(-1); return true;
-    case eRemoteKey::down: moveSelection(1); return true;
-    case eRemoteKey::pageUp: moveSelection(-visibleRows()); return true;
-    case eRemoteKey::pageDown: moveSelection(visibleRows()); return true;
-    case eRemoteKey::ok:
-        // The handler may refill the list and free this entry: nothing of
-        // ours touches it afterwards.
-        SendSelected(entryAt(current_));
-        return true;
-    case eRemoteKey::exit: SendSelected(nullptr); return true;
-    default: return false;
-    }
+void eListBoxPrivate::choose(bool with_entry) {
+    // The handler may refill the list and free the entry: nothing here
+    // touches it afterwards.
+    self.SendSelected(with_entry ? entryAt(current) : nullptr);
+}
+
+std::unique_ptr<eListBoxEntryTextPrivate> eListBoxEntryTextPrivate::make(const eString& text,
+                                                                         void* key, int align,
+                                                                         const eString& help,
+                                                                         int keytype) {
+    return std::unique_ptr<eListBoxEntryTextPrivate>(
+        new eListBoxEntryTextPrivate{text, key, align, help, keytype});
 }
 
 eListBoxEntryText::eListBoxEntryText(eListBox<eListBoxEntryText>* list, const char* text, void* key,
@@ -101,7 +109,17 @@ eListBoxEntryText::eListBoxEntryText(eListBox<eListBoxEntryText>* list, const ch
 
 eListBoxEntryText::eListBoxEntryText(eListBox<eListBoxEntryText>* list, const eString& text,
                                      void* key, int align, const eString& help, int keytype)
-    : text_(text), key_(key), align_(align), help_(help), keytype_(keytype) {
+    : d_(eListBoxEntryTextPrivate::make(text, key, align, help, keytype)) {
     if (list)
-        list->appendEntry(this);
+        eListBoxPrivate::of(*list).append(this, d_->text);
+}
+
+eListBoxEntryText::~eListBoxEntryText() = default;
+
+const eString& eListBoxEntryText::getText() const {
+    return d_->text;
+}
+
+int eListBoxEntryText::getEntryHeight() {
+    return 20;
 }

@@ -1,9 +1,12 @@
-// eThread: std::thread underneath, with a cooperative stop. kill(true) sets
-// the stop flag and keeps nudging the thread with a signal whose handler does
-// nothing but is installed without SA_RESTART, so whatever system call the
-// thread is blocked in returns EINTR; the thread's own code then sees
-// stopRequested() and winds down through its normal paths. Repeating the
-// nudge covers a signal that lands just before the thread blocks.
+// eThread: std::thread underneath. kill(true) stops a thread without
+// unwinding it, the way POSIX cancellation would at its next cancellation
+// point, but through the thread's own code: from the kill on, every call of
+// the thread that could block (open, read, write) fails at once with
+// ECANCELED, and a signal whose handler does nothing, installed without
+// SA_RESTART, gets it out of the call it is blocked in with EINTR. Code that
+// ends on a failed call then winds down through its normal paths, and no
+// library is left half way through a call. The signal is repeated until the
+// thread has ended, which covers one landing just before the thread blocks.
 #include "host/ethread.h"
 
 #include "boxsim/toolkit/thread_registry.h"
@@ -13,22 +16,26 @@
 #include <csignal>
 #include <mutex>
 #include <pthread.h>
+#include <system_error>
 #include <thread>
 
-struct eThread::Control {
+class eThreadPrivate {
+public:
+    static void body(eThread* self, std::shared_ptr<eThreadPrivate> d);
+
     std::mutex lock;
     std::condition_variable ended_cv;
     std::mutex join_lock;
     std::thread thread;
-    std::atomic<bool> stop{false};
+    std::atomic<bool> cancelled{false};
     bool started = false;
     bool ended = false;
 };
 
 namespace {
 
-// The stop flag of the eThread running on this thread, if any.
-thread_local const std::atomic<bool>* current_stop = nullptr;
+// The cancel flag of the eThread running on this thread, if any.
+thread_local const std::atomic<bool>* current_cancel = nullptr;
 constexpr auto nudge_interval = std::chrono::milliseconds(10);
 
 int interrupt_signal() {
@@ -50,23 +57,25 @@ void install_interrupt_handler() {
 
 } // namespace
 
-struct eThreadTrampoline {
-    static void body(eThread* self, std::shared_ptr<eThread::Control> control) {
-        current_stop = &control->stop;
-        if (!control->stop.load())
-            self->thread();
-        self->thread_finished();
-        current_stop = nullptr;
-        {
-            std::lock_guard<std::mutex> hold(control->lock);
-            control->ended = true;
-        }
-        control->ended_cv.notify_all();
-        boxsim::unregisterThread(self);
-    }
-};
+extern "C" __attribute__((visibility("default"))) int boxsim_thread_cancelled(void) {
+    return current_cancel && current_cancel->load(std::memory_order_relaxed);
+}
 
-eThread::eThread() : control_(std::make_shared<Control>()) {}
+void eThreadPrivate::body(eThread* self, std::shared_ptr<eThreadPrivate> d) {
+    current_cancel = &d->cancelled;
+    if (!d->cancelled.load())
+        self->thread();
+    self->thread_finished();
+    current_cancel = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(d->lock);
+        d->ended = true;
+    }
+    d->ended_cv.notify_all();
+    boxsim::unregisterThread(self);
+}
+
+eThread::eThread() : d_(std::make_shared<eThreadPrivate>()) {}
 
 eThread::~eThread() {
     kill(true);
@@ -74,47 +83,38 @@ eThread::~eThread() {
 
 int eThread::run(int, int) {
     install_interrupt_handler();
-    std::lock_guard<std::mutex> hold(control_->join_lock);
-    if (control_->started)
+    std::lock_guard<std::mutex> hold(d_->join_lock);
+    if (d_->started)
         return -1;
-    control_->started = true;
+    d_->started = true;
     boxsim::registerThread(this);
     try {
-        control_->thread = std::thread(eThreadTrampoline::body, this, control_);
+        d_->thread = std::thread(eThreadPrivate::body, this, d_);
     } catch (const std::system_error&) {
         boxsim::unregisterThread(this);
-        std::lock_guard<std::mutex> hold_state(control_->lock);
-        control_->ended = true;
+        std::lock_guard<std::mutex> hold_state(d_->lock);
+        d_->ended = true;
         return -1;
     }
     return 0;
 }
 
 void eThread::kill(bool sendcancel) {
-    Control& c = *control_;
+    eThreadPrivate& d = *d_;
     if (sendcancel)
-        c.stop.store(true);
-    std::lock_guard<std::mutex> hold(c.join_lock);
-    if (!c.thread.joinable())
+        d.cancelled.store(true);
+    std::lock_guard<std::mutex> hold(d.join_lock);
+    if (!d.thread.joinable())
         return;
-    if (c.thread.get_id() == std::this_thread::get_id())
+    if (d.thread.get_id() == std::this_thread::get_id())
         return; // asked from its own thread: the flag is all we can do
     {
-        std::unique_lock<std::mutex> wait(c.lock);
-        while (!c.ended) {
+        std::unique_lock<std::mutex> wait(d.lock);
+        while (!d.ended) {
             if (sendcancel)
-                pthread_kill(c.thread.native_handle(), interrupt_signal());
-            c.ended_cv.wait_for(wait, nudge_interval);
+                pthread_kill(d.thread.native_handle(), interrupt_signal());
+            d.ended_cv.wait_for(wait, nudge_interval);
         }
     }
-    c.thread.join();
-}
-
-bool eThread::thread_running() const {
-    std::lock_guard<std::mutex> hold(control_->lock);
-    return control_->started && !control_->ended;
-}
-
-bool eThread::stopRequested() {
-    return current_stop && current_stop->load();
+    d.thread.join();
 }

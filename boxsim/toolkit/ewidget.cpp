@@ -1,15 +1,22 @@
 // eWidget: the widget tree, geometry, focus and the modal loop.
-#include "host/ewidget.h"
+#include "boxsim/toolkit/widget_private.h"
 
+#include "boxsim/toolkit/key_routing.h"
 #include "boxsim/toolkit/modal_driver.h"
-#include "host/eguiqueue.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 boxsim::ModalDriver* current_driver = nullptr;
 constexpr std::chrono::milliseconds loop_tick{20};
 } // namespace
+
+std::mutex& boxsim::textLock() {
+    // Never destroyed: a worker may still set a text while the process exits.
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
 
 void boxsim::setModalDriver(ModalDriver* driver) {
     current_driver = driver;
@@ -18,110 +25,113 @@ boxsim::ModalDriver* boxsim::modalDriver() {
     return current_driver;
 }
 
-eWidget::eWidget(eWidget* parent, int takefocus)
-    : parent_(parent), takefocus_(takefocus), shown_(parent != nullptr) {
-    if (parent_)
-        parent_->children_.push_back(this);
+void boxsim::closeWindow(eWidget& window, int result) {
+    eWidgetPrivate& w = eWidgetPrivate::of(window).root();
+    w.result = result;
+    w.in_loop = false;
 }
 
-eWidget::~eWidget() {
-    // Children go first, newest first, each unhooking itself from us.
-    while (!children_.empty())
-        delete children_.back();
-    eWidget* top = root();
-    if (top->focus_ == this)
-        top->focus_ = nullptr;
-    if (parent_) {
-        auto& siblings = parent_->children_;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-    }
+bool boxsim::inModalLoop(const eWidget& window) {
+    return eWidgetPrivate::of(window).in_loop;
 }
 
-eWidget* eWidget::root() {
-    eWidget* w = this;
-    while (w->parent_)
-        w = w->parent_;
-    return w;
+eWidgetPrivate::eWidgetPrivate(eWidget& self_, eWidget* parent_, int takefocus)
+    : self(self_), parent(parent_), takes_focus(takefocus != 0), shown(parent_ != nullptr) {}
+
+eWidgetPrivate::~eWidgetPrivate() = default;
+
+eWidgetPrivate& eWidgetPrivate::root() {
+    eWidgetPrivate* w = this;
+    while (w->parent)
+        w = &of(*w->parent);
+    return *w;
 }
 
-void eWidget::move(const ePoint& position) {
-    position_ = position;
-}
-void eWidget::resize(const eSize& size) {
-    size_ = size;
-}
-void eWidget::cmove(const ePoint& position) {
-    move(position);
-}
-void eWidget::cresize(const eSize& size) {
-    resize(size);
-}
-
-eRect eWidget::getClientRect() const {
-    return eRect(ePoint(0, 0), size_);
-}
-
-ePoint eWidget::getAbsoluteClientPosition() const {
-    const int frame_top = size_.height - getClientRect().height();
-    ePoint origin = parent_ ? parent_->getAbsoluteClientPosition() : ePoint(0, 0);
-    return ePoint(origin.x + position_.x, origin.y + position_.y + frame_top);
-}
-
-void eWidget::setText(const eString& text) {
-    text_ = text;
-}
-
-void eWidget::show() {
-    shown_ = true;
-}
-void eWidget::hide() {
-    shown_ = false;
-}
-
-bool eWidget::isVisible() const {
-    for (const eWidget* w = this; w; w = w->parent_) {
-        if (!w->shown_)
+bool eWidgetPrivate::visible() const {
+    for (const eWidgetPrivate* w = this; w; w = w->parent ? &of(*w->parent) : nullptr) {
+        if (!w->shown)
             return false;
     }
     return true;
 }
 
-int eWidget::exec() {
-    in_loop_ = true;
-    result_ = 0;
-    while (in_loop_) {
-        eGuiQueue::drain();
-        if (!in_loop_)
-            break;
-        if (current_driver) {
-            current_driver->present(*this);
-            if (auto key = current_driver->nextKey(loop_tick))
-                handleKey(*key);
-        } else {
-            eGuiQueue::waitForTask(loop_tick);
-        }
-    }
-    // Tasks posted while the loop ran still belong to this window's life.
-    eGuiQueue::drain();
-    return result_;
+ePoint eWidgetPrivate::screenClientOrigin() const {
+    const ePoint origin = parent ? of(*parent).screenClientOrigin() : ePoint(0, 0);
+    return ePoint(origin.x + position.x, origin.y + position.y + titleBarHeight());
 }
 
-void eWidget::close(int result) {
-    result_ = result;
-    in_loop_ = false;
+eWidget::eWidget(eWidget* parent, int takefocus)
+    : d_(std::make_unique<eWidgetPrivate>(*this, parent, takefocus)) {
+    if (parent)
+        parent->d_->children.push_back(this);
+}
+
+eWidget::~eWidget() {
+    // Children go first, newest first, each unhooking itself from us.
+    while (!d_->children.empty())
+        delete d_->children.back();
+    eWidgetPrivate& top = d_->root();
+    if (top.focus == this)
+        top.focus = nullptr;
+    if (d_->parent) {
+        auto& siblings = d_->parent->d_->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+}
+
+void eWidget::show() {
+    d_->shown = true;
+}
+void eWidget::hide() {
+    d_->shown = false;
+}
+
+int eWidget::exec() {
+    eWidgetPrivate& w = d_->root();
+    w.in_loop = true;
+    w.result = 0;
+    while (w.in_loop) {
+        if (current_driver) {
+            current_driver->present(w.self);
+            if (auto key = current_driver->nextKey(loop_tick))
+                boxsim::pressKey(w.self, *key);
+        } else {
+            std::this_thread::sleep_for(loop_tick);
+        }
+    }
+    return w.result;
+}
+
+void eWidget::reject() {
+    boxsim::closeWindow(*this, 1);
+}
+
+void eWidget::setText(const eString& text) {
+    std::lock_guard<std::mutex> hold(boxsim::textLock());
+    d_->text = text;
+}
+
+void eWidget::move(const ePoint& position) {
+    d_->position = position;
+}
+void eWidget::resize(const eSize& size) {
+    d_->size = size;
+}
+void eWidget::cmove(const ePoint& position) {
+    move(ePoint(position.x, position.y - d_->titleBarHeight()));
+}
+void eWidget::cresize(const eSize& size) {
+    resize(eSize(size.width, size.height + d_->titleBarHeight()));
+}
+
+eRect eWidget::getClientRect() const {
+    return eRect(ePoint(0, 0), eSize(d_->size.width, d_->size.height - d_->titleBarHeight()));
 }
 
 void eWidget::setFocus(eWidget* child) {
-    root()->focus_ = child;
+    d_->root().focus = child;
 }
 
-eWidget* eWidget::getFocus() const {
-    const eWidget* w = this;
-    while (w->parent_)
-        w = w->parent_;
-    return w->focus_;
-}
-
-bool eWidget::handleKey(eRemoteKey) {
-    return false;
+void eWidget::setShortcut(const eString& name) {
+    d_->shortcut = name;
 }

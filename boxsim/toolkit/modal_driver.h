@@ -1,8 +1,9 @@
-// The seam between the toolkit's modal loop and a front end. The loop runs
-// GUI-thread tasks, asks the driver to draw, and feeds it the keys the driver
-// returns. Without a driver the loop only runs tasks until it is closed.
+// The seam between the toolkit's modal loop and a front end. The loop asks
+// the driver to draw the window and feeds the window the keys the driver
+// returns. Without a driver the loop only waits until it is closed.
 #pragma once
 
+#include "boxsim/toolkit/remote_key.h"
 #include "host/ewidget.h"
 
 #include <chrono>
@@ -16,11 +17,16 @@ public:
     // Draws the screen with window on top.
     virtual void present(eWidget& window) = 0;
     // The next key, or nothing when timeout passes first.
-    virtual std::optional<eRemoteKey> nextKey(std::chrono::milliseconds timeout) = 0;
+    virtual std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) = 0;
 };
 
 // The driver every modal loop uses from now on; null for none. GUI thread only.
 void setModalDriver(ModalDriver* driver);
 ModalDriver* modalDriver();
+
+// The host closing a window itself (standby, shutdown): its modal loop ends
+// with result. GUI thread.
+void closeWindow(eWidget& window, int result);
+bool inModalLoop(const eWidget& window);
 
 } // namespace boxsim

@@ -76,8 +76,10 @@ TEST_F(SoundCard, RecordsEveryCallInOrderInMemoryAndInTheLogFile) {
 }
 
 TEST_F(SoundCard, EveryFormOfOpenReachesTheCard) {
-    for (int fd : {open64("/dev/dsp", O_WRONLY, 0), __open_2("/dev/dsp", O_WRONLY),
-                   __open64_2("/dev/dsp", O_WRONLY)}) {
+    for (int form = 0; form < 3; ++form) {
+        const int fd = form == 0   ? open64("/dev/dsp", O_WRONLY, 0)
+                       : form == 1 ? __open_2("/dev/dsp", O_WRONLY)
+                                   : __open64_2("/dev/dsp", O_WRONLY);
         ASSERT_GE(fd, 0);
         int stereo = 1;
         EXPECT_EQ(ioctl(fd, SNDCTL_DSP_STEREO, &stereo), 0) << "not a card descriptor";

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Drives boxsim's terminal front end as a person would, in an 80x24 tmux
-# session: the title, the listing, a playing file's total time, Stop, Exit.
+# session: the title, the listing, a playing file's total time, Stop; the
+# host's standby while a file plays, its own screen, Tivra started again on
+# the file still playing, Exit, and quitting the host.
 # usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK
 set -euo pipefail
 boxsim=$1
@@ -43,7 +45,15 @@ keys b
 expect "Total Time : 00:00"
 keys Down Enter
 expect "Total Time : 00:21"
+keys p
+expect "Tivra has returned 0 to the box's menu."
+expect "A file is still playing."
+expect "Enter: start Tivra again"
+keys Enter
+expect "Total Time : 00:21"
 keys Escape
+expect "Nothing is playing."
+keys q
 for _ in $(seq 50); do
     [ -s "$work/exit" ] && break
     sleep 0.1

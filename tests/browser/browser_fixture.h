@@ -3,6 +3,7 @@
 
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/toolkit/thread_registry.h"
+#include "boxsim/toolkit/widget_tree.h"
 #include "playback/exec_thread.h"
 #include "plugin/player_dialog.h"
 #include "tests/support/worker_watch.h"
@@ -23,21 +24,19 @@ protected:
         dialog_ = std::make_unique<eTivraDialog>();
     }
     void TearDown() override {
-        if (ExecThread* worker = execThread.load())
-            worker->kill(true);
+        stop_worker();
+        free_ended_worker();
         using namespace std::chrono_literals;
-        EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+        EXPECT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 5s));
         dialog_.reset();
-        eGuiQueue::drain();
         EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));
         boxsim::dsp::configure({});
     }
 
     std::vector<std::string> entries() const {
         std::vector<std::string> out;
-        auto* list = dialog_->fileList();
-        for (int i = 0; i < list->getCount(); ++i)
-            out.push_back(list->entryAt(i)->getText());
+        for (eListBoxEntryText* e : boxsim::listEntries(*dialog_->fileList()))
+            out.push_back(e->getText());
         return out;
     }
     std::vector<std::string> listing(const std::string& dir) {
@@ -45,10 +44,9 @@ protected:
         return entries();
     }
     eListBoxEntryText* entry(const std::string& text) const {
-        auto* list = dialog_->fileList();
-        for (int i = 0; i < list->getCount(); ++i) {
-            if (list->entryAt(i)->getText() == text)
-                return static_cast<eListBoxEntryText*>(list->entryAt(i));
+        for (eListBoxEntryText* e : boxsim::listEntries(*dialog_->fileList())) {
+            if (e->getText() == text)
+                return e;
         }
         ADD_FAILURE() << "no entry " << text;
         return nullptr;
@@ -58,6 +56,7 @@ protected:
             dialog_->selectedItem(e);
     }
     const std::string& path() const { return dialog_->currentPath(); }
+    const eWidget* focus() const { return boxsim::focusOf(*dialog_); }
 
     std::unique_ptr<eTivraDialog> dialog_;
 };

@@ -109,7 +109,7 @@ TEST_F(HostileDirectory, ADirectoryWeMayNotReadShowsUpAlone) {
             _exit(3);
         dialog_->setFocus(nullptr);
         const bool alone = listing(dir_ / "private") == Strings{".."};
-        const bool focused = dialog_->getFocus() == dialog_->fileList();
+        const bool focused = focus() == dialog_->fileList();
         _exit(alone && focused ? 0 : 1);
     }
     int status = 0;

@@ -65,13 +65,13 @@ TEST_F(Listing, ListingAgainReplacesTheEntriesAndFocusesTheList) {
     listing(dir_.path());
     dialog_->setFocus(nullptr);
     EXPECT_EQ(listing(dir_.path()), (Strings{"..", "/jazz", "a.flac"}));
-    EXPECT_EQ(dialog_->getFocus(), dialog_->fileList());
+    EXPECT_EQ(focus(), dialog_->fileList());
 }
 
 TEST_F(Listing, UnopenableDirectoryShowsTheUpEntryAloneWithFocus) {
     dialog_->setFocus(nullptr);
     EXPECT_EQ(listing(dir_ / "missing"), Strings{".."});
-    EXPECT_EQ(dialog_->getFocus(), dialog_->fileList());
+    EXPECT_EQ(focus(), dialog_->fileList());
     dir_.touch("file");
     EXPECT_EQ(listing(dir_ / "file"), Strings{".."});
     if (geteuid() != 0) {
@@ -86,11 +86,11 @@ TEST_F(Listing, EveryEntryCarriesTheSameKeyAndIntegers) {
     dir_.touch("f.flac");
     listing(dir_.path());
     for (const std::string& text : entries()) {
-        eListBoxEntryText* e = entry(text);
-        EXPECT_EQ(e->getKey(), reinterpret_cast<void*>(10));
-        EXPECT_EQ(e->getAlign(), 0);
-        EXPECT_EQ(e->getHelpText(), "");
-        EXPECT_EQ(e->getKeyType(), 0);
+        const boxsim::EntryArguments e = boxsim::entryArguments(*entry(text));
+        EXPECT_EQ(e.key, reinterpret_cast<void*>(10));
+        EXPECT_EQ(e.align, 0);
+        EXPECT_EQ(e.help, "");
+        EXPECT_EQ(e.keytype, 0);
     }
 }
 

@@ -1,7 +1,6 @@
 // libFuzzer target: any bytes, saved as a file, through the whole decode run
 // into the device. Whatever the bytes, the run must end with the decoder
 // released, the record closed and the device closed.
-#include "host/eguiqueue.h"
 #include "playback/decoder.h"
 
 #include <cstdint>
@@ -29,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     audio = open("/dev/null", O_WRONLY);
     play_file(scratch_file().c_str());
-    eGuiQueue::drain();
     if (file_info.decoder || file_info.is_playing || audio != 0)
         std::abort();
     return 0;

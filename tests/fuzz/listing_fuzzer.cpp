@@ -2,6 +2,7 @@
 // walked through the file list. The listing must show ".." first and every
 // entry by a name that exists; walking must keep the current path absolute,
 // non-empty and free of "//". Files are not chosen: that would start playback.
+#include "boxsim/toolkit/widget_tree.h"
 #include "plugin/player_dialog.h"
 
 #include <cstdint>
@@ -35,8 +36,8 @@ void check(bool ok) {
         std::abort();
 }
 
-eListBoxEntryText* entry_at(eTivraDialog& dialog, int i) {
-    return static_cast<eListBoxEntryText*>(dialog.fileList()->entryAt(i));
+std::vector<eListBoxEntryText*> entries(eTivraDialog& dialog) {
+    return boxsim::listEntries(*dialog.fileList());
 }
 
 // Walks from "/" into the scratch directory, so that the path is the
@@ -48,9 +49,9 @@ void enter_scratch(eTivraDialog& dialog) {
     for (std::size_t slash; (slash = rest.find('/')) != std::string::npos;) {
         const std::string component = "/" + rest.substr(0, slash);
         rest = rest.substr(slash + 1);
-        for (int i = 0; i < dialog.fileList()->getCount(); ++i) {
-            if (entry_at(dialog, i)->getText() == component) {
-                dialog.selectedItem(entry_at(dialog, i));
+        for (eListBoxEntryText* e : entries(dialog)) {
+            if (e->getText() == component) {
+                dialog.selectedItem(e);
                 break;
             }
         }
@@ -90,11 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     enter_scratch(*dialog);
     for (int step = 0; step < 4; ++step) {
-        auto* list = dialog->fileList();
-        check(list->getCount() >= 1);
+        const auto list = entries(*dialog);
+        check(!list.empty());
         bool up_seen = false;
-        for (int i = 0; i < list->getCount(); ++i) {
-            const eString& text = entry_at(*dialog, i)->getText();
+        for (eListBoxEntryText* e : list) {
+            const eString& text = e->getText();
             check(!text.empty());
             up_seen = up_seen || text == "..";
         }
@@ -102,15 +103,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const eString& path = dialog->currentPath();
         check(!path.empty() && path[0] == '/' && path.find("//") == std::string::npos);
         // Go into the step-th directory, or up.
-        int chosen = -1;
-        for (int i = 0, dirs = 0; i < list->getCount(); ++i) {
-            const eString& text = entry_at(*dialog, i)->getText();
-            if (text[0] == '/' && dirs++ == step)
-                chosen = i;
+        eListBoxEntryText* chosen = nullptr;
+        int dirs = 0;
+        for (eListBoxEntryText* e : list) {
+            if (e->getText()[0] == '/' && dirs++ == step)
+                chosen = e;
         }
-        if (chosen < 0)
+        if (!chosen)
             break;
-        dialog->selectedItem(entry_at(*dialog, chosen));
+        dialog->selectedItem(chosen);
     }
     return 0;
 }

@@ -1,5 +1,5 @@
 // Whole decode runs of files made by the tests, into a captured device.
-#include "host/eguiqueue.h"
+#include "boxsim/toolkit/widget_tree.h"
 #include "host/elabel.h"
 #include "playback/decoder.h"
 #include "plugin/player_dialog.h"
@@ -17,20 +17,13 @@ namespace {
 
 class DecodeRun : public ::testing::Test {
 protected:
-    void SetUp() override {
-        eGuiQueue::drain();
-        lb_TT = &label_;
-    }
+    void SetUp() override { set_total_time_label(&label_); }
     void TearDown() override {
-        lb_TT = nullptr;
-        eGuiQueue::drain();
+        set_total_time_label(nullptr);
         EXPECT_EQ(file_info.decoder, nullptr);
         EXPECT_EQ(file_info.is_playing, 0);
     }
-    std::string label() {
-        eGuiQueue::drain();
-        return label_.getText();
-    }
+    std::string label() const { return boxsim::textOf(label_); }
     // Plays a file of the given format and returns what reached the device,
     // checking it against the samples that made the file.
     void playsExactly(const Format& format, std::size_t frames) {

@@ -26,16 +26,15 @@ namespace {
 class Worker : public ::testing::Test {
 protected:
     void SetUp() override {
-        eGuiQueue::drain();
-        lb_TT = &label_;
+        set_total_time_label(&label_);
         useDevice(boxsim::dsp::SinkKind::raw, true);
         fds_before_ = testfs::openDescriptors();
     }
     void TearDown() override {
-        EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+        EXPECT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 5s));
         EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));
-        eGuiQueue::drain();
-        lb_TT = nullptr;
+        free_ended_worker();
+        set_total_time_label(nullptr);
         execThread = nullptr;
         EXPECT_EQ(file_info.decoder, nullptr);
         EXPECT_EQ(file_info.is_playing, 0);
@@ -71,7 +70,7 @@ protected:
     }
 
     bool waitFinished(std::chrono::milliseconds timeout = 10s) {
-        return testwork::pumpUntil([this] { return finished_ > 0; }, timeout);
+        return testwork::waitUntil([this] { return finished_ > 0; }, timeout);
     }
 
     testfs::ScratchDir dir_;
@@ -122,7 +121,7 @@ TEST_F(Worker, NormalPlayConfiguresTheDeviceWritesEverythingAndFinishesOnce) {
     EXPECT_EQ(dsp_stereo, 1);
     EXPECT_EQ(dsp_speed, 44100);
     // Shown once when the stream opened, once at the single teardown.
-    EXPECT_EQ(label_.texts, (std::vector<std::string>{"00:00", "00:00"}));
+    EXPECT_EQ(label_.texts(), (std::vector<std::string>{"00:00", "00:00"}));
 }
 
 TEST_F(Worker, EveryStreamGetsTheSameDeviceSettings) {
@@ -130,6 +129,7 @@ TEST_F(Worker, EveryStreamGetsTheSameDeviceSettings) {
          {Format{1, 16, 44100, 4096}, Format{2, 16, 48000, 4096}, Format{6, 24, 96000, 4096}}) {
         boxsim::dsp::clearDeviceCalls();
         finished_ = 0;
+        free_ended_worker();
         start(tone("f.flac", 0.2, f));
         ASSERT_TRUE(waitFinished());
         const auto calls = boxsim::dsp::deviceCalls();
@@ -143,7 +143,7 @@ TEST_F(Worker, EveryStreamGetsTheSameDeviceSettings) {
 TEST_F(Worker, KillStopsABlockedPlayWithinASecondAndTearsDownOnce) {
     useDevice(boxsim::dsp::SinkKind::null, false);
     ExecThread* worker = start(tone("long.flac", 20.0));
-    ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+    ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s));
     std::this_thread::sleep_for(600ms); // the device's buffer is full by now
     const auto before = std::chrono::steady_clock::now();
     worker->kill(true);
@@ -151,14 +151,13 @@ TEST_F(Worker, KillStopsABlockedPlayWithinASecondAndTearsDownOnce) {
     EXPECT_EQ(file_info.is_playing, 0);
     EXPECT_EQ(audio, 0);
     EXPECT_EQ(finished_, 1);
-    eGuiQueue::drain();
-    EXPECT_EQ(label_.texts, (std::vector<std::string>{"00:20", "00:00"}));
+    EXPECT_EQ(label_.texts(), (std::vector<std::string>{"00:20", "00:00"}));
 }
 
 TEST_F(Worker, KillGetsOutOfADeviceThatNeverDrains) {
     useDevice(boxsim::dsp::SinkKind::null, false, false, true);
     ExecThread* worker = start(tone("long.flac", 5.0));
-    ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+    ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s));
     std::this_thread::sleep_for(200ms);
     const auto before = std::chrono::steady_clock::now();
     worker->kill(true);
@@ -173,7 +172,7 @@ TEST_F(Worker, RefusedDeviceStillDecodesToTheEndWithoutWaiting) {
     ASSERT_TRUE(waitFinished());
     EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
     EXPECT_TRUE(testfs::isOpen(0));
-    EXPECT_EQ(boxsim::dsp::deviceCalls(), (std::vector<std::string>{"open /dev/dsp"}));
+    EXPECT_EQ(boxsim::dsp::deviceCalls(), (std::vector<std::string>{"open /dev/dsp busy"}));
 }
 
 TEST_F(Worker, EndHookReleasesADecoderLeftOpening) {
@@ -194,7 +193,7 @@ TEST_F(Worker, EndHookReleasesADecoderLeftOpening) {
     EXPECT_FALSE(testfs::isOpen(pipe_fds[1]));
     EXPECT_EQ(finished_, 1);
     close(pipe_fds[0]);
-    eGuiQueue::drain(); // frees the probe
+    delete probe;
 }
 
 TEST_F(Worker, KillsAtRandomMomentsLeaveNothingBehind) {
@@ -210,7 +209,7 @@ TEST_F(Worker, KillsAtRandomMomentsLeaveNothingBehind) {
         ASSERT_EQ(file_info.decoder, nullptr) << "cycle " << i;
         ASSERT_EQ(file_info.is_playing, 0) << "cycle " << i;
         ASSERT_EQ(audio, 0) << "cycle " << i;
-        eGuiQueue::drain();
+        free_ended_worker();
     }
 }
 
@@ -222,10 +221,10 @@ TEST_F(Worker, FinishedWorkersAreFreed) {
         worker->finished.connect([this](int) { ++finished_; });
         worker->start();
         ASSERT_TRUE(waitFinished());
-        ASSERT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
-        eGuiQueue::drain();
+        ASSERT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+        free_ended_worker();
         boxsim::dsp::clearDeviceCalls(); // the card's record would grow
-        label_.texts.clear();            // and so would ours
+        label_.clear();                  // and so would ours
     };
     for (int i = 0; i < 100; ++i) {
         play();
@@ -256,6 +255,7 @@ TEST_F(Worker, DeviceOutputIsTheSameOnEveryHost) {
         ASSERT_TRUE(testaudio::writeFlac(path, f, signal));
         useDevice(boxsim::dsp::SinkKind::raw, true);
         finished_ = 0;
+        free_ended_worker();
         start(path);
         ASSERT_TRUE(waitFinished());
         ASSERT_TRUE(boxsim::dsp::waitUntilIdle(5s));

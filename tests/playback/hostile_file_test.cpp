@@ -30,7 +30,6 @@ protected:
         fds_before_ = testfs::openDescriptors();
     }
     void TearDown() override {
-        eGuiQueue::drain();
         EXPECT_EQ(file_info.decoder, nullptr);
         EXPECT_EQ(file_info.is_playing, 0);
         EXPECT_EQ(audio, 0);
@@ -132,16 +131,17 @@ TEST_F(HostileFile, AFileTruncatedOrDeletedWhileItPlaysEndsCleanly) {
         auto* worker = new ExecThread(path);
         worker->finished.connect([&](int) { ++finished; });
         worker->start();
-        ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+        ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s));
         if (truncate_it)
             ASSERT_EQ(truncate(path.c_str(), 5000), 0);
         else
             ASSERT_EQ(unlink(path.c_str()), 0);
         if (truncate_it) // what was already read plays out, then the decode ends
-            EXPECT_TRUE(testwork::pumpUntil([&] { return finished == 1; }, 10s));
+            EXPECT_TRUE(testwork::waitUntil([&] { return finished == 1; }, 10s));
         else // the open file plays on; a stop still works at once
             worker->kill(true);
-        EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+        EXPECT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+        free_ended_worker();
         EXPECT_EQ(finished, 1);
     }
     EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));

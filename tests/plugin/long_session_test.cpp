@@ -3,6 +3,7 @@
 // began with.
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/toolkit/thread_registry.h"
+#include "boxsim/toolkit/widget_tree.h"
 #include "playback/decoder.h"
 #include "playback/exec_thread.h"
 #include "plugin/player_dialog.h"
@@ -41,10 +42,9 @@ void use_card(bool stall) {
 }
 
 eListBoxEntryText* entry(eTivraDialog& dialog, const std::string& text) {
-    auto* list = dialog.fileList();
-    for (int i = 0; i < list->getCount(); ++i) {
-        if (list->entryAt(i)->getText() == text)
-            return static_cast<eListBoxEntryText*>(list->entryAt(i));
+    for (eListBoxEntryText* e : boxsim::listEntries(*dialog.fileList())) {
+        if (e->getText() == text)
+            return e;
     }
     return nullptr;
 }
@@ -74,19 +74,19 @@ TEST(LongSession, FiveHundredPlaysLeaveNothingBehind) {
             ASSERT_NE(execThread.load(), nullptr) << i;
         }
         if (kind == 1) {
-            ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s)) << i;
+            ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s)) << i;
             dialog.StopPlayer();
         } else if (kind == 0) {
-            ASSERT_TRUE(testwork::pumpUntil([] { return execThread.load() == nullptr; }, 5s)) << i;
+            ASSERT_TRUE(testwork::waitUntil([] { return execThread.load() == nullptr; }, 5s)) << i;
         } // kind 2 keeps playing into a stuck card until the next choice skips it
-        eGuiQueue::drain();
+        free_ended_worker();
     };
     for (int i = 47; i < 50; ++i)
         play(i);
     play(0);
-    ASSERT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+    ASSERT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 5s));
     ASSERT_TRUE(boxsim::dsp::waitUntilIdle(5s));
-    eGuiQueue::drain();
+    free_ended_worker();
     const auto fds = testfs::openDescriptors();
     const std::size_t threads = thread_count();
     const auto heap = mallinfo2().uordblks;
@@ -94,14 +94,14 @@ TEST(LongSession, FiveHundredPlaysLeaveNothingBehind) {
     for (int i = 0; i < 500; ++i)
         play(i);
     dialog.StopPlayer(); // the last was left playing into the stuck card
-    ASSERT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 5s));
+    ASSERT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 5s));
     ASSERT_TRUE(boxsim::dsp::waitUntilIdle(5s));
-    eGuiQueue::drain();
+    free_ended_worker();
 
     EXPECT_EQ(testfs::openDescriptors(), fds);
     // A joined thread can linger a moment in /proc under emulation (in the
     // count taken before, too); one that leaked never goes.
-    testwork::pumpUntil([&] { return thread_count() <= threads; }, 2s);
+    testwork::waitUntil([&] { return thread_count() <= threads; }, 2s);
     EXPECT_LE(thread_count(), threads);
     EXPECT_EQ(file_info.decoder, nullptr);
     EXPECT_EQ(audio, 0);

@@ -4,6 +4,7 @@
 #include "boxsim/frontend/headless_driver.h"
 #include "boxsim/frontend/screen_dump.h"
 #include "boxsim/toolkit/thread_registry.h"
+#include "boxsim/toolkit/widget_tree.h"
 #include "playback/decoder.h"
 #include "playback/exec_thread.h"
 #include "plugin/player_dialog.h"
@@ -45,10 +46,9 @@ protected:
         device({});
     }
     void TearDown() override {
-        if (ExecThread* worker = execThread.load())
-            worker->kill(true);
-        EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 10s));
-        eGuiQueue::drain();
+        stop_worker();
+        free_ended_worker();
+        EXPECT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 10s));
         EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));
         boxsim::dsp::configure({});
     }
@@ -73,10 +73,9 @@ protected:
         return {result, screen.str(), took};
     }
     static eListBoxEntryText* entry(eTivraDialog& dialog, const std::string& text) {
-        auto* list = dialog.fileList();
-        for (int i = 0; i < list->getCount(); ++i) {
-            if (list->entryAt(i)->getText() == text)
-                return static_cast<eListBoxEntryText*>(list->entryAt(i));
+        for (eListBoxEntryText* e : boxsim::listEntries(*dialog.fileList())) {
+            if (e->getText() == text)
+                return e;
         }
         ADD_FAILURE() << "no entry " << text;
         return nullptr;
@@ -116,8 +115,8 @@ TEST_F(PlayerWindow, IsBuiltAsTheBoxShowsIt) {
     dialog.show();
     EXPECT_EQ(boxsim::screenDump(dialog), built_window);
     EXPECT_EQ(dialog.currentPath(), "/hdd");
-    EXPECT_EQ(lb_TT->getText(), "");
-    EXPECT_EQ(lb_ET->getText(), "");
+    EXPECT_EQ(boxsim::textOf(*lb_TT), "");
+    EXPECT_EQ(boxsim::textOf(*lb_ET), "");
 }
 
 TEST_F(PlayerWindow, PlayingShowsTheTotalTimeUntilTheEnd) {
@@ -148,7 +147,7 @@ TEST_F(PlayerWindow, StopWithNothingPlayingOnlyFocusesTheList) {
 TEST_F(PlayerWindow, StopKillsAPlayingWorkerOnce) {
     eTivraDialog dialog;
     play(dialog, "long.flac");
-    ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+    ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s));
     dialog.setFocus(nullptr);
     const auto before = Clock::now();
     dialog.StopPlayer();
@@ -156,7 +155,7 @@ TEST_F(PlayerWindow, StopKillsAPlayingWorkerOnce) {
     EXPECT_EQ(finished_, 1);
     EXPECT_EQ(file_info.is_playing, 0);
     EXPECT_EQ(execThread, nullptr);
-    EXPECT_EQ(dialog.getFocus(), dialog.fileList());
+    EXPECT_EQ(boxsim::focusOf(dialog), dialog.fileList());
     dialog.StopPlayer();
     EXPECT_EQ(finished_, 1);
 }
@@ -194,7 +193,7 @@ TEST_F(PlayerWindow, StopAndLeavingGetPastACardThatNeverDrains) {
     {
         eTivraDialog dialog;
         play(dialog, "long.flac");
-        ASSERT_TRUE(testwork::pumpUntil([] { return file_info.is_playing == 1; }, 5s));
+        ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s));
         const auto before = Clock::now();
         dialog.StopPlayer();
         EXPECT_LT(Clock::now() - before, 1s);
@@ -226,9 +225,9 @@ TEST_F(PlayerWindow, ClosedWithResultZeroNeitherStopsNorWaits) {
     EXPECT_LT(r.took, 900ms);
     EXPECT_EQ(boxsim::liveThreads(), 1u) << "the file plays on";
     // It ends on its own, with no window left to show its time in.
-    EXPECT_TRUE(testwork::pumpUntil([] { return boxsim::liveThreads() == 0; }, 10s));
-    eGuiQueue::drain();
+    EXPECT_TRUE(testwork::waitUntil([] { return boxsim::liveThreads() == 0; }, 10s));
     EXPECT_EQ(file_info.is_playing, 0);
+    free_ended_worker(); // as the next window would
     EXPECT_EQ(execThread, nullptr) << "the freed worker's handle was left behind";
 }
 
@@ -243,7 +242,6 @@ TEST_F(PlayerWindow, ChoosingEntriesNeverChangesTheLabels) {
     dialog.selectedItem(entry(dialog, ".."));
     dialog.displayroot();
     dialog.selectedItem(entry(dialog, "/hdd"));
-    eGuiQueue::drain();
     EXPECT_EQ(labels(), before);
 }
 

@@ -1,37 +1,52 @@
 // Helpers for tests that run playback workers: a label that records every
-// text it is given, and waiting for a worker's finished signal.
+// text it is given, and waiting for a condition a worker brings about.
 #pragma once
 
-#include "host/eguiqueue.h"
 #include "host/elabel.h"
 
 #include <chrono>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace testwork {
 
-// Records each text set, so a test can count the time updates.
+// Records each text set, so a test can count the time updates. Workers set
+// it from their own thread.
 class RecordingLabel : public eLabel {
 public:
     RecordingLabel() : eLabel(nullptr) {}
     void setText(const eString& text) override {
-        texts.push_back(text);
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            texts_.push_back(text);
+        }
         eLabel::setText(text);
     }
-    std::vector<std::string> texts;
+    std::vector<std::string> texts() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return texts_;
+    }
+    void clear() {
+        std::lock_guard<std::mutex> hold(lock_);
+        texts_.clear();
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::vector<std::string> texts_;
 };
 
-// Runs the GUI thread's queue until done() holds or timeout passes.
-template <class Pred> bool pumpUntil(Pred done, std::chrono::milliseconds timeout) {
+// Polls done() until it holds or timeout passes.
+template <class Pred> bool waitUntil(Pred done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        eGuiQueue::drain();
         if (done())
             return true;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        eGuiQueue::waitForTask(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
