@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -31,12 +35,14 @@ std::string text(const std::string& path) {
 
 class BoxsimProgram : public ::testing::Test {
 protected:
-    Outcome boxsim(const std::vector<std::string>& args, const std::string& env = "") {
+    // Runs boxsim with args; then, if given, the shell words of after.
+    Outcome boxsim(const std::vector<std::string>& args, const std::string& env = "",
+                   const std::string& after = "") {
         std::string command = env + " " + BOXSIM_RUNNER + " " + quoted(BOXSIM_PROGRAM);
         for (const std::string& a : args)
             command += " " + quoted(a);
-        command +=
-            " >" + quoted(dir_ / "out.txt") + " 2>" + quoted(dir_ / "err.txt") + " </dev/null";
+        command += " >" + quoted(dir_ / "out.txt") + " 2>" + quoted(dir_ / "err.txt") +
+                   " </dev/null " + after;
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(dir_ / "out.txt"),
                 text(dir_ / "err.txt")};
@@ -71,6 +77,38 @@ TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
                        "cannot load plug-in");
     expectOneLineError(boxsim({"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", script("")}), 1,
                        "has no plugin_exec");
+    expectOneLineError(boxsim({"--headless", "--keys", script("launch")}), 2,
+                       "keys: \"launch\" while Tivra's window is open");
+}
+
+TEST_F(BoxsimProgram, TheHostRunsThePlugInAgainAndStopsWhatPlaysWhenItQuits) {
+    dir_.mkdir("disk");
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/long.flac", {}, 30.0));
+    const auto before = std::chrono::steady_clock::now();
+    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--dsp", "null", "--headless", "--keys",
+                              script("down ok wait 300 hostclose dump launch dump hostclose")});
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 10s) << "waited for the file to end";
+    ASSERT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_NE(o.out.find("host screen: Tivra has returned 0 to the box's menu. A file is still "
+                         "playing."),
+              std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find("label at (127,360) size 500x30 text \"00:30\""), std::string::npos)
+        << "the second window shows the time of the file that plays on";
+}
+
+TEST_F(BoxsimProgram, CtrlCAnswersAtOnceWhileTheDecoderSearchesDataWithoutFrames) {
+    dir_.mkdir("disk");
+    const std::string padded = dir_ / "disk/padded.flac";
+    ASSERT_TRUE(testaudio::writeTone(padded, {}, 0.2));
+    ASSERT_EQ(truncate(padded.c_str(), 2LL << 30), 0);
+    const auto before = std::chrono::steady_clock::now();
+    // In the background, interrupted a second in.
+    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "null", "--headless",
+                              "--keys", script("down ok wait 60000")},
+                             "", "& pid=$!; sleep 1; kill -INT $pid; wait $pid");
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    EXPECT_EQ(o.exit_code, 0) << o.err;
 }
 
 TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {

@@ -89,6 +89,33 @@ TEST_F(SoundCard, EveryFormOfOpenReachesTheCard) {
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 3);
 }
 
+TEST_F(SoundCard, TakesOneOpenAtATimeAndFollowsCopiesOfItsDescriptor) {
+    const int fd = open("/dev/dsp", O_WRONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "close-on-exec only when asked for";
+    EXPECT_EQ(open("/dev/dsp", O_WRONLY | O_CLOEXEC), -1);
+    EXPECT_EQ(errno, EBUSY);
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 10);
+    ASSERT_GE(copy, 10);
+    close(fd);
+    EXPECT_EQ(dsp::openDevices(), 1u) << "the copy keeps the device open";
+    int stereo = 1;
+    EXPECT_EQ(ioctl(copy, SNDCTL_DSP_STEREO, &stereo), 0);
+    const unsigned char bytes[4] = {1, 2, 3, 4};
+    EXPECT_EQ(write(copy, bytes, sizeof bytes), 4);
+    close(copy);
+    EXPECT_EQ(dsp::openDevices(), 0u);
+    const int again = open("/dev/dsp", O_WRONLY | O_CLOEXEC);
+    EXPECT_NE(fcntl(again, F_GETFD) & FD_CLOEXEC, 0);
+    close(again);
+    EXPECT_EQ(dsp::deviceCalls(),
+              (std::vector<std::string>{"open /dev/dsp", "open /dev/dsp busy", "dup", "close",
+                                        "ioctl SNDCTL_DSP_STEREO 1", "write 4", "close",
+                                        "open /dev/dsp", "close"}));
+    ASSERT_TRUE(dsp::waitUntilIdle(5s));
+    EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"), std::vector<unsigned char>(bytes, bytes + 4));
+}
+
 TEST_F(SoundCard, OtherPathsAndDescriptorsGoToTheCLibrary) {
     const std::string path = dir_ / "plain.txt";
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

@@ -4,15 +4,19 @@
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "playback/decoder.h"
+#include "playback/frame_output.h"
 #include "plugin/player_dialog.h"
 #include "tests/support/flac_maker.h"
 #include "tests/support/open_fds.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/worker_watch.h"
 
+#include "device_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fcntl.h>
 #include <malloc.h>
 #include <numeric>
 #include <random>
@@ -173,6 +177,54 @@ TEST_F(Worker, RefusedDeviceStillDecodesToTheEndWithoutWaiting) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
     EXPECT_TRUE(testfs::isOpen(0));
     EXPECT_EQ(boxsim::dsp::deviceCalls(), (std::vector<std::string>{"open /dev/dsp busy"}));
+}
+
+TEST_F(Worker, WithStandardInputClosedTheDeviceStaysOffIt) {
+    // A host started with descriptor 0 closed: the device opens as 0.
+    useDevice(boxsim::dsp::SinkKind::null, false, false, true);
+    const std::string path = tone("long.flac", 1.0);
+    const int saved = dup(0);
+    close(0);
+    start(path);
+    const bool playing = testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s);
+    const int fd = audio;
+    const bool close_on_exec = fcntl(fd, F_GETFD) & FD_CLOEXEC;
+    stop_worker();
+    const std::size_t open_after = boxsim::dsp::openDevices();
+    dup2(saved, 0);
+    close(saved);
+    ASSERT_TRUE(playing);
+    EXPECT_GT(fd, 2) << "0 means closed, and 1 and 2 are the host's output";
+    EXPECT_TRUE(close_on_exec);
+    EXPECT_EQ(open_after, 0u) << "the device was never closed";
+    EXPECT_EQ(audio, 0);
+}
+
+TEST_F(Worker, ItsOwnStopRequestEndsTheDecodeWhateverTheHostsKillDoes) {
+    // The box's kill need not reach the worker's reads and writes: the
+    // decoder's callbacks answer the plug-in's own request. Checked here on
+    // this thread, after the worker has gone and while the request stands.
+    useDevice(boxsim::dsp::SinkKind::null, false, false, true);
+    const std::string path = tone("long.flac", 1.0);
+    start(path);
+    ASSERT_TRUE(testwork::waitUntil([] { return file_info.is_playing == 1; }, 5s));
+    stop_worker();
+    ASSERT_TRUE(stop_requested());
+    {
+        DeviceCapture device;
+        play_file(path.c_str());
+        EXPECT_TRUE(device.bytes().empty()) << "decoded after the stop request";
+    }
+    FLAC__Frame frame{};
+    frame.header.blocksize = 1;
+    frame.header.channels = 1;
+    frame.header.bits_per_sample = 16;
+    const FLAC__int32 sample = 0;
+    const FLAC__int32* channel[] = {&sample};
+    audio = -1;
+    EXPECT_EQ(flac_write_hdl(nullptr, &frame, channel, &file_info),
+              FLAC__STREAM_DECODER_WRITE_STATUS_ABORT);
+    audio = 0;
 }
 
 TEST_F(Worker, EndHookReleasesADecoderLeftOpening) {

@@ -16,9 +16,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <malloc.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -229,6 +232,75 @@ TEST_F(PlayerWindow, ClosedWithResultZeroNeitherStopsNorWaits) {
     EXPECT_EQ(file_info.is_playing, 0);
     free_ended_worker(); // as the next window would
     EXPECT_EQ(execThread, nullptr) << "the freed worker's handle was left behind";
+}
+
+TEST_F(PlayerWindow, AFileLeftPlayingByAnEarlierRunIsStillTheOneWorker) {
+    device({}); // the card takes one open at a time: a second worker would be refused
+    // The host closes the first window itself while long.flac plays.
+    PluginRun r = run("down down down ok wait 300 hostclose");
+    EXPECT_LT(r.took, 900ms);
+    ASSERT_TRUE(worker_alive());
+    // The next window shows its total time, and its Stop stops it.
+    r = run("dump blue dump hostclose");
+    const auto second_dump = r.screen.find("window", 10);
+    EXPECT_NE(r.screen.substr(0, second_dump).find("at (127,360) size 500x30 text \"00:30\""),
+              std::string::npos)
+        << r.screen;
+    EXPECT_NE(r.screen.substr(second_dump).find("at (127,360) size 500x30 text \"00:00\""),
+              std::string::npos);
+    EXPECT_FALSE(worker_alive());
+    // Left playing again: another file replaces it, after the second's wait...
+    run("down down down ok wait 300 hostclose");
+    r = run("down down ok wait 200 hostclose");
+    EXPECT_GE(r.took, 1s);
+    // ...and leaving stops it.
+    r = run("exit");
+    EXPECT_FALSE(worker_alive());
+    EXPECT_EQ(boxsim::liveThreads(), 0u);
+    const auto calls = boxsim::dsp::deviceCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 3);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp busy"), 0);
+}
+
+TEST_F(PlayerWindow, StopLeavingAndTheHostAnswerAtOnceInDataWithoutFrames) {
+    // A copy cut short: a few frames, then zeros up to 2 GiB (sparse).
+    const std::string padded = boxdisk::hddSource() + "/jazz/padded.flac";
+    ASSERT_TRUE(testaudio::writeTone(padded, {}, 0.2));
+    ASSERT_EQ(truncate(padded.c_str(), 2LL << 30), 0);
+    boxsim::dsp::Settings fast;
+    fast.fast = true;
+    device(fast);
+    // Plays the frames, then waits until the library searches the zeros.
+    auto play_into_the_zeros = [&](eTivraDialog& dialog) {
+        boxsim::dsp::clearDeviceCalls();
+        dialog.selectedItem(entry(dialog, "padded.flac"));
+        EXPECT_TRUE(testwork::waitUntil(
+            [] {
+                std::size_t bytes = 0;
+                for (const std::string& c : boxsim::dsp::deviceCalls())
+                    bytes += c.rfind("write ", 0) == 0 ? std::stoul(c.substr(6)) : 0;
+                return bytes == 8820 * 4;
+            },
+            5s));
+        std::this_thread::sleep_for(50ms);
+    };
+    {
+        eTivraDialog dialog;
+        dialog.selectedItem(entry(dialog, "/jazz"));
+        play_into_the_zeros(dialog);
+        auto before = Clock::now();
+        dialog.StopPlayer();
+        EXPECT_LT(Clock::now() - before, 1s) << "Stop";
+        // The host's own stop, as on shutdown: no request of the plug-in's.
+        play_into_the_zeros(dialog);
+        before = Clock::now();
+        boxsim::stopAllThreads();
+        EXPECT_LT(Clock::now() - before, 1s) << "the host's stop";
+        free_ended_worker();
+    }
+    const PluginRun r = run("down ok down ok wait 300 exit");
+    EXPECT_LT(r.took, 300ms + 1s + 1s) << "leaving: a second's wait and a prompt stop";
+    std::remove(padded.c_str());
 }
 
 TEST_F(PlayerWindow, ChoosingEntriesNeverChangesTheLabels) {
