@@ -9,10 +9,6 @@
 extern "C" {
 #endif
 
-/* The C library's own close, for the card to close a device's descriptor
- * without going through itself. */
-int boxsim_libc_close(int fd);
-
 /* Implemented by the host's thread wrapper: true on a thread that has been
  * killed. Weak: a process without the toolkit has no such threads. */
 int boxsim_thread_cancelled(void) __attribute__((weak));

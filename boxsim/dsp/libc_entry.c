@@ -163,7 +163,3 @@ int close(int fd) {
         return boxsim_dsp_close(fd);
     return real_close()(fd);
 }
-
-int boxsim_libc_close(int fd) {
-    return real_close()(fd);
-}

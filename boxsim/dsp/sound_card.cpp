@@ -151,7 +151,9 @@ public:
             }
         }
         log_.add("close");
-        const int result = boxsim_libc_close(fd);
+        // No longer ours, so the ordinary entry point passes it on, and
+        // tools that follow descriptors (ThreadSanitizer) see it closed.
+        const int result = ::close(fd);
         if (device)
             device->closed();
         return result;
@@ -199,14 +201,14 @@ private:
         if (pipe2(fds, O_CLOEXEC) != 0)
             return -1;
         read_end = fcntl(fds[0], F_DUPFD_CLOEXEC, 3);
-        boxsim_libc_close(fds[0]);
+        ::close(fds[0]);
         const int fd = fcntl(fds[1], (flags & O_CLOEXEC) ? F_DUPFD_CLOEXEC : F_DUPFD, 0);
-        boxsim_libc_close(fds[1]);
+        ::close(fds[1]);
         if (read_end < 0 || fd < 0) {
             if (read_end >= 0)
-                boxsim_libc_close(read_end);
+                ::close(read_end);
             if (fd >= 0)
-                boxsim_libc_close(fd);
+                ::close(fd);
             return -1;
         }
         if (flags & O_NONBLOCK)

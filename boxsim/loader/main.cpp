@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error))
         return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
-        std::printf("%s\nKeys: %s\n", usage, keyboardMap);
+        std::printf("%s\n%s\nKeys: %s\n", usage, help, keyboardMap);
         return 0;
     }
 

@@ -8,6 +8,33 @@ const char* const usage =
     "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]\n"
     "              [--fast] [--dsp-log FILE] [--headless --keys SCRIPT]\n";
 
+const char* const help =
+    "The box's host: loads the plug-in and runs it, again and again, until you quit.\n"
+    "\n"
+    "  --plugin PATH   the plug-in to load (the built tivra.so)\n"
+    "  --hdd DIR       show DIR at /hdd, in a private mount namespace\n"
+    "  --dsp SINK      where /dev/dsp plays: alsa[:NAME], wav:FILE, raw:FILE or null\n"
+    "  --fast          the device takes data at once instead of in real time\n"
+    "  --dsp-log FILE  append one line per device call to FILE\n"
+    "  --headless --keys SCRIPT\n"
+    "                  read keys from SCRIPT instead of the terminal\n"
+    "\n"
+    "A key script is words separated by blanks or new lines:\n"
+    "  up down left right pgup pgdown ok exit red green yellow blue\n"
+    "                  the remote control's keys\n"
+    "  wait MS         wait MS milliseconds\n"
+    "  idle            wait until no playback thread is alive\n"
+    "  dump            print the screen: every widget, or the host's own screen\n"
+    "  hostclose       the host closes the plug-in's window with result 0, as on\n"
+    "                  standby; playback goes on\n"
+    "  launch          start the plug-in again once it has returned (an error\n"
+    "                  while its window is open)\n"
+    "When the script ends the host quits: it closes a window still open with\n"
+    "result 0, stops what still plays, and unloads the plug-in.\n"
+    "\n"
+    "In the terminal, between runs, the host's own screen: Enter starts the\n"
+    "plug-in again, Esc or q quits. Ctrl-C quits at any time.\n";
+
 namespace {
 
 bool parse_sink(const std::string& value, dsp::Settings& settings, std::string& error) {

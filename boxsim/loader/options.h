@@ -24,5 +24,7 @@ struct Options {
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 extern const char* const usage;
+// What --help prints after the usage line.
+extern const char* const help;
 
 } // namespace boxsim

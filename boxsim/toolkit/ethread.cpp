@@ -58,7 +58,8 @@ void install_interrupt_handler() {
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) int boxsim_thread_cancelled(void) {
-    return current_cancel && current_cancel->load(std::memory_order_relaxed);
+    // Acquire: what the killing thread did before the kill is seen after it.
+    return current_cancel && current_cancel->load(std::memory_order_acquire);
 }
 
 void eThreadPrivate::body(eThread* self, std::shared_ptr<eThreadPrivate> d) {
