@@ -26,8 +26,10 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
     qemu-ppc ${TIVRA_PPC_SYSROOT}/lib/ld.so.1
     --library-path ${TIVRA_PPC_SYSROOT}/lib:${TIVRA_PPC_PREFIX}/lib)
 
-# The box has neither ALSA nor a terminal to speak of; the tests run headless.
+# The box has neither ALSA nor a terminal nor a desktop to speak of; the
+# tests run headless.
 set(BOXSIM_WITH_ALSA OFF CACHE BOOL "")
 set(BOXSIM_WITH_TERMINAL OFF CACHE BOOL "")
+set(BOXSIM_WITH_WINDOW OFF CACHE BOOL "")
 set(TIVRA_IPK_ARCH powerpc CACHE STRING "")
 set(TIVRA_EXPECTED_ELF "ELF32;2's complement, big endian;PowerPC" CACHE STRING "")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, writes the demo disk, and runs the player in this
-# terminal with the demo disk at /hdd. Options are passed on to boxsim, e.g.
+# Sets everything up, writes the demo disk, and runs the player with the demo
+# disk at /hdd: in a window when a display opens (DISPLAY or WAYLAND_DISPLAY),
+# otherwise in this terminal. Options are passed on to boxsim, e.g.
 #   scripts/run.sh --dsp wav:/tmp/tivra.wav
 set -euo pipefail
 

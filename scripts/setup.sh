@@ -11,7 +11,8 @@ packages=(
     libflac-dev libsigc++-2.0-dev
     googletest libgtest-dev
     libncurses-dev libasound2-dev
-    tmux util-linux
+    libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core
+    tmux util-linux xvfb xdotool imagemagick
 )
 
 "$root/scripts/install-packages.sh" "${packages[@]}"

@@ -2,9 +2,11 @@
 
 #include "boxsim/frontend/host_screen.h"
 #include "boxsim/frontend/screen_dump.h"
+#include "boxsim/frontend/screenshot.h"
 #include "boxsim/frontend/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
 
+#include <cstdio>
 #include <thread>
 
 namespace boxsim {
@@ -15,6 +17,13 @@ using Clock = std::chrono::steady_clock;
 
 HeadlessDriver::HeadlessDriver(std::vector<ScriptStep> steps, std::ostream& out)
     : steps_(std::move(steps)), out_(out) {}
+
+void HeadlessDriver::shoot(const std::string& path, const WidgetNode* window, int result) {
+    // A picture that cannot be written is said once; the session goes on.
+    std::string error;
+    if (!writeScreenshot(path, window, result, liveThreads() > 0, error))
+        std::fprintf(stderr, "boxsim: shot: %s\n", error.c_str());
+}
 
 void HeadlessDriver::fail(const std::string& why) {
     failure_ = why;
@@ -52,6 +61,12 @@ std::optional<RemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds timeo
             if (window_)
                 out_ << screenDump(*window_) << std::endl;
             ++next_;
+        } else if (auto* shot = std::get_if<ShotStep>(&step)) {
+            if (window_) {
+                const WidgetNode screen = snapshot(*window_);
+                shoot(shot->path, &screen, 0);
+            }
+            ++next_;
         } else if (std::holds_alternative<HostCloseStep>(step)) {
             ++next_;
             close();
@@ -82,6 +97,9 @@ HostChoice HeadlessDriver::betweenRuns(int result) {
         } else if (std::holds_alternative<DumpStep>(step)) {
             out_ << "host screen: " << hostScreenTitle(result) << " "
                  << hostScreenStatus(liveThreads() > 0) << std::endl;
+            ++next_;
+        } else if (auto* shot = std::get_if<ShotStep>(&step)) {
+            shoot(shot->path, nullptr, result);
             ++next_;
         } else if (std::holds_alternative<RemoteKey>(step)) {
             ++next_; // the host's screen has no use for the remote's keys

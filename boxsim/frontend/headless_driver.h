@@ -1,10 +1,12 @@
 // The front end for scripts and tests: keys come from a key script, the
-// screen goes to a stream as text whenever the script says "dump". When the
-// script is over while the window is open, the host closes it with result 0.
+// screen goes to a stream as text whenever the script says "dump", and to a
+// PNG file on "shot". When the script is over while the window is open, the
+// host closes it with result 0.
 #pragma once
 
 #include "boxsim/frontend/front_end.h"
 #include "boxsim/frontend/key_script.h"
+#include "boxsim/toolkit/widget_tree.h"
 
 #include <chrono>
 #include <optional>
@@ -26,6 +28,7 @@ private:
     // Runs a wait or idle step for up to timeout; true once it is over.
     bool pass(const ScriptStep& step, std::chrono::milliseconds timeout);
     void fail(const std::string& why);
+    void shoot(const std::string& path, const WidgetNode* window, int result);
 
     std::vector<ScriptStep> steps_;
     std::size_t next_ = 0;

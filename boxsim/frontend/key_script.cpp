@@ -35,6 +35,13 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std
             steps.emplace_back(HostCloseStep{});
         } else if (word == "launch") {
             steps.emplace_back(LaunchStep{});
+        } else if (word == "shot") {
+            std::string path;
+            if (!(words >> path)) {
+                error = "\"shot\" needs a file name";
+                return false;
+            }
+            steps.emplace_back(ShotStep{path});
         } else {
             error = "unknown key word \"" + word + "\"";
             return false;

@@ -1,9 +1,9 @@
 // Key scripts for the headless front end: words separated by blanks or new
 // lines. up down left right pgup pgdown ok exit red green yellow blue press
 // keys; "wait MS" waits, "idle" waits until no worker thread is alive,
-// "dump" prints the screen, "hostclose" has the host close the plug-in's
-// window with result 0 (as on standby), and "launch" starts the plug-in
-// again once it has returned.
+// "dump" prints the screen, "shot FILE" writes it as a PNG, "hostclose" has
+// the host close the plug-in's window with result 0 (as on standby), and
+// "launch" starts the plug-in again once it has returned.
 #pragma once
 
 #include "boxsim/toolkit/remote_key.h"
@@ -21,7 +21,11 @@ struct IdleStep {};
 struct DumpStep {};
 struct HostCloseStep {};
 struct LaunchStep {};
-using ScriptStep = std::variant<RemoteKey, WaitStep, IdleStep, DumpStep, HostCloseStep, LaunchStep>;
+struct ShotStep {
+    std::string path;
+};
+using ScriptStep =
+    std::variant<RemoteKey, WaitStep, IdleStep, DumpStep, HostCloseStep, LaunchStep, ShotStep>;
 
 // Parses text; on a word it does not know, returns false with the reason in error.
 bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error);

@@ -26,4 +26,8 @@ bool shutdownRequested() {
     return requested.load();
 }
 
+void requestShutdown() {
+    requested = true;
+}
+
 } // namespace boxsim

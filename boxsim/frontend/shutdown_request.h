@@ -10,5 +10,7 @@ namespace boxsim {
 // Installs the handlers for SIGINT, SIGTERM and SIGHUP.
 void watchForShutdown();
 bool shutdownRequested();
+// The host asks itself to shut down, as a signal would (a window's close button).
+void requestShutdown();
 
 } // namespace boxsim

@@ -11,12 +11,16 @@
 #ifdef BOXSIM_WITH_TERMINAL
 #include "boxsim/frontend/terminal_driver.h"
 #endif
+#ifdef BOXSIM_WITH_WINDOW
+#include "boxsim/frontend/window_driver.h"
+#endif
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
@@ -45,6 +49,40 @@ void keep_output_descriptors_open() {
         if (fcntl(fd, F_GETFD) == -1)
             open("/dev/null", O_WRONLY);
     }
+}
+
+bool display_named() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+// The front end a person uses: a window where a display opens, otherwise
+// the terminal (null when there is none).
+std::unique_ptr<boxsim::FrontEnd> open_screen(boxsim::Options::Screen screen) {
+    using Screen = boxsim::Options::Screen;
+    const bool want_window =
+        screen == Screen::window || (screen == Screen::automatic && display_named());
+    if (want_window) {
+#ifdef BOXSIM_WITH_WINDOW
+        std::string why;
+        if (auto window = boxsim::WindowDriver::open(why))
+            return window;
+        std::fprintf(stderr, "boxsim: cannot open a window (%s); using the terminal\n",
+                     why.c_str());
+#else
+        std::fprintf(stderr, "boxsim: this boxsim was built without the window front end; using "
+                             "the terminal\n");
+#endif
+    }
+#ifdef BOXSIM_WITH_TERMINAL
+    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))
+        return std::make_unique<boxsim::TerminalDriver>();
+#endif
+    return nullptr;
 }
 
 } // namespace
@@ -100,13 +138,9 @@ int main(int argc, char** argv) {
     if (options.headless) {
         front = std::make_unique<HeadlessDriver>(std::move(script), std::cout);
     } else {
-#ifdef BOXSIM_WITH_TERMINAL
-        if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+        front = open_screen(options.screen);
+        if (!front)
             return fail("the terminal front end needs a terminal; use --headless --keys SCRIPT", 2);
-        front = std::make_unique<TerminalDriver>();
-#else
-        return fail("this boxsim was built without the terminal front end; use --headless", 2);
-#endif
     }
     watchForShutdown();
     setModalDriver(front.get());

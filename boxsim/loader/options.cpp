@@ -6,7 +6,8 @@ namespace boxsim {
 
 const char* const usage =
     "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]\n"
-    "              [--fast] [--dsp-log FILE] [--headless --keys SCRIPT]\n";
+    "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
+    "              [--headless --keys SCRIPT]\n";
 
 const char* const help =
     "The box's host: loads the plug-in and runs it, again and again, until you quit.\n"
@@ -16,6 +17,10 @@ const char* const help =
     "  --dsp SINK      where /dev/dsp plays: alsa[:NAME], wav:FILE, raw:FILE or null\n"
     "  --fast          the device takes data at once instead of in real time\n"
     "  --dsp-log FILE  append one line per device call to FILE\n"
+    "  --screen terminal|window\n"
+    "                  where the box's screen is shown: in this terminal, or in a\n"
+    "                  window on the desktop; without it a window when a display\n"
+    "                  opens (DISPLAY or WAYLAND_DISPLAY), else the terminal\n"
     "  --headless --keys SCRIPT\n"
     "                  read keys from SCRIPT instead of the terminal\n"
     "\n"
@@ -25,6 +30,7 @@ const char* const help =
     "  wait MS         wait MS milliseconds\n"
     "  idle            wait until no playback thread is alive\n"
     "  dump            print the screen: every widget, or the host's own screen\n"
+    "  shot FILE       write the screen as a 720 x 576 PNG\n"
     "  hostclose       the host closes the plug-in's window with result 0, as on\n"
     "                  standby; playback goes on\n"
     "  launch          start the plug-in again once it has returned (an error\n"
@@ -89,6 +95,17 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (arg == "--dsp-log") {
             if (!value(options.dsp.log_path))
                 return false;
+        } else if (arg == "--screen") {
+            if (!value(v))
+                return false;
+            if (v == "terminal") {
+                options.screen = Options::Screen::terminal;
+            } else if (v == "window") {
+                options.screen = Options::Screen::window;
+            } else {
+                error = "--screen takes terminal or window, not \"" + v + "\"";
+                return false;
+            }
         } else if (arg == "--headless") {
             options.headless = true;
         } else if (arg == "--keys") {

@@ -1,6 +1,7 @@
 // boxsim's command line:
 //   boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]
-//          [--fast] [--dsp-log FILE] [--headless --keys SCRIPT]
+//          [--fast] [--dsp-log FILE] [--screen terminal|window]
+//          [--headless --keys SCRIPT]
 #pragma once
 
 #include "boxsim/dsp/sound_card.h"
@@ -16,6 +17,9 @@ struct Options {
     dsp::Settings dsp;
     bool dsp_chosen = false;
     bool headless = false;
+    // The front end a person uses: chosen, or found (a window where a
+    // display opens, else the terminal).
+    enum class Screen { automatic, terminal, window } screen = Screen::automatic;
     std::string keys;
     bool help = false;
 };

@@ -157,6 +157,15 @@ TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
     EXPECT_EQ(testaudio::readFile(dir_ / "alsa.raw"), testaudio::toS16be(signal, 16));
 }
 
+TEST_F(BoxsimProgram, AShotThatCannotBeWrittenIsSaidOnceAndTheSessionGoesOn) {
+    const Outcome o = boxsim({"--dsp", "null", "--headless", "--keys",
+                              script("shot " + (dir_ / "missing/screen.png") + " dump")});
+    EXPECT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    EXPECT_EQ(o.err.rfind("boxsim: shot: ", 0), 0u) << o.err;
+    EXPECT_NE(o.out.find("window at (100,45)"), std::string::npos) << "the dump after it";
+}
+
 TEST_F(BoxsimProgram, WithoutHddThePlugInSeesTheMachinesOwnHdd) {
     const Outcome o = boxsim({"--fast", "--dsp", "null", "--headless", "--keys", script("dump")});
     ASSERT_EQ(o.exit_code, 0) << o.err;

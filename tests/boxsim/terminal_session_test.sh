@@ -2,7 +2,9 @@
 # Drives boxsim's terminal front end as a person would, in an 80x24 tmux
 # session: the title, the listing, a playing file's total time, Stop; the
 # host's standby while a file plays, its own screen, Tivra started again on
-# the file still playing, Exit, and quitting the host.
+# the file still playing, Exit, and quitting the host. It is started with a
+# display that does not open: boxsim falls back to the terminal and says so
+# in one line.
 # usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK
 set -euo pipefail
 boxsim=$1
@@ -17,7 +19,7 @@ trap cleanup EXIT
 
 "$make_demo_disk" "$work/disk"
 tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 24 \
-    "TERM=screen $boxsim --hdd $work/disk --dsp null; echo \$? > $work/exit; sleep 30"
+    "TERM=screen DISPLAY=:1999 $boxsim --hdd $work/disk --dsp null 2>$work/err; echo \$? > $work/exit; sleep 30"
 
 screen() { tmux -L "$socket" capture-pane -p; }
 # Waits up to 10 s for the screen to show a text.
@@ -59,4 +61,9 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || { echo "boxsim did not exit with 0" >&2; exit 1; }
+if [ "$(grep -c . "$work/err")" != 1 ] || ! grep -q "cannot open a window" "$work/err"; then
+    echo "stderr should say in one line that no window opened:" >&2
+    cat "$work/err" >&2
+    exit 1
+fi
 echo "1 passed, 0 failed"

@@ -3,6 +3,11 @@
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/frontend/headless_driver.h"
 #include "boxsim/frontend/screen_dump.h"
+#ifdef BOXSIM_WITH_WINDOW
+#include "boxsim/frontend/screen_painter.h"
+
+#include <SDL_image.h>
+#endif
 #include "boxsim/toolkit/thread_registry.h"
 #include "boxsim/toolkit/widget_tree.h"
 #include "playback/decoder.h"
@@ -11,6 +16,7 @@
 #include "plugin/plugin_entry.h"
 #include "tests/support/box_disk.h"
 #include "tests/support/flac_maker.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/worker_watch.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +114,49 @@ const char* const built_window =
   label at (10,380) size 500x30 text ""
   label at (152,380) size 500x30 text ""
 )";
+
+#ifdef BOXSIM_WITH_WINDOW
+// A screenshot read back, pixel by pixel.
+class PixelReader {
+public:
+    explicit PixelReader(const std::string& path) {
+        if (SDL_Surface* loaded = IMG_Load(path.c_str())) {
+            surface_ = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+            SDL_FreeSurface(loaded);
+        }
+    }
+    ~PixelReader() {
+        if (surface_)
+            SDL_FreeSurface(surface_);
+    }
+    bool ok() const { return surface_ != nullptr; }
+    int width() const { return surface_->w; }
+    int height() const { return surface_->h; }
+    SDL_Color at(int x, int y) const {
+        const auto* p = static_cast<const Uint8*>(surface_->pixels) + y * surface_->pitch + x * 4;
+        return {p[0], p[1], p[2], p[3]};
+    }
+    // Pixels of the area at (x, y) as light as text.
+    int inked(std::pair<int, int> at, int w, int h) const {
+        int n = 0;
+        for (int y = at.second; y < at.second + h; ++y) {
+            for (int x = at.first; x < at.first + w; ++x)
+                n += at_least_grey(this->at(x, y), 180);
+        }
+        return n;
+    }
+
+private:
+    static bool at_least_grey(SDL_Color c, int level) {
+        return c.r >= level && c.g >= level && c.b >= level;
+    }
+    SDL_Surface* surface_ = nullptr;
+};
+
+bool near(SDL_Color a, SDL_Color b) {
+    return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8;
+}
+#endif
 
 } // namespace
 
@@ -302,6 +351,53 @@ TEST_F(PlayerWindow, StopLeavingAndTheHostAnswerAtOnceInDataWithoutFrames) {
     EXPECT_LT(r.took, 300ms + 1s + 1s) << "leaving: a second's wait and a prompt stop";
     std::remove(padded.c_str());
 }
+
+#ifdef BOXSIM_WITH_WINDOW
+// The screenshot of a playing window, pixel by pixel, at the places the box
+// puts its widgets: screen coordinates are client coordinates + (100, 75).
+TEST_F(PlayerWindow, ScreenshotShowsEveryWidgetWhereTheBoxPutsIt) {
+    namespace colour = boxsim::screen_colour;
+    testfs::ScratchDir dir;
+    const PluginRun r = run("shot " + (dir / "before.png") + " down down down ok wait 400 shot " +
+                            (dir / "playing.png") + " hostclose");
+    ASSERT_EQ(r.result, 0);
+    const PixelReader before(dir / "before.png"), playing(dir / "playing.png");
+    ASSERT_TRUE(playing.ok() && before.ok());
+    EXPECT_EQ(playing.width(), 720);
+    EXPECT_EQ(playing.height(), 576);
+    auto client = [](int x, int y) { return std::pair<int, int>{100 + x, 75 + y}; };
+    const struct {
+        std::pair<int, int> at;
+        SDL_Color colour;
+        const char* what;
+    } points[] = {
+        {client(0, 0), colour::client, "client area, top left"},
+        {client(509, 459), colour::client, "client area, bottom right"},
+        {{99, 200}, colour::background, "left of the window"},
+        {client(255, -15), colour::title_bar, "title bar"},
+        {client(10, 150), colour::frame, "list frame, left"},
+        {client(499, 150), colour::frame, "list frame, right"},
+        {client(250, 10), colour::frame, "list frame, top"},
+        {client(250, 309), colour::frame, "list frame, bottom"},
+        {client(250, 250), colour::list, "inside the list"},
+        {client(480, 10 + 3 * 20 + 10), colour::selection, "selection bar on long.flac"},
+        {client(480, 10 + 0 * 20 + 10), colour::list, "the row it left"},
+        {client(10 + 16, 425 + 15), colour::red, "Root's red mark"},
+        {client(150 + 16, 425 + 15), colour::blue, "Stop's blue mark"},
+        {client(10 + 95, 425 + 4), colour::button, "Root's face"},
+        {client(150 + 95, 425 + 4), colour::button, "Stop's face"},
+    };
+    for (const auto& p : points) {
+        EXPECT_TRUE(near(playing.at(p.at.first, p.at.second), p.colour))
+            << p.what << " at (" << p.at.first << "," << p.at.second << ")";
+    }
+    // The label rows: the caption from the start, the total time once it plays.
+    EXPECT_GT(playing.inked(client(10, 360), 110, 30), 20) << "Total Time : ";
+    EXPECT_EQ(before.inked(client(127, 360), 100, 30), 0);
+    EXPECT_GT(playing.inked(client(127, 360), 100, 30), 20) << "the total time";
+    EXPECT_EQ(playing.inked(client(10, 380), 100, 30), 0) << "the second time row is empty";
+}
+#endif
 
 TEST_F(PlayerWindow, ChoosingEntriesNeverChangesTheLabels) {
     eTivraDialog dialog;

@@ -1,0 +1,19 @@
+#include "boxsim/frontend/screenshot.h"
+
+#include "boxsim/frontend/screen_picture.h"
+
+namespace boxsim {
+
+bool writeScreenshot(const std::string& path, const WidgetNode* window, int result, bool playing,
+                     std::string& error) {
+    ScreenPicture picture(error);
+    if (!picture.ok())
+        return false;
+    if (window)
+        picture.paintWindow(*window);
+    else
+        picture.paintHostScreen(result, playing);
+    return picture.save(path, error);
+}
+
+} // namespace boxsim

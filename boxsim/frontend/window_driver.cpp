@@ -1,0 +1,189 @@
+#include "boxsim/frontend/window_driver.h"
+
+#include "boxsim/frontend/key_map.h"
+#include "boxsim/frontend/screen_painter.h"
+#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/toolkit/thread_registry.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace boxsim {
+namespace {
+
+constexpr int strip_height = 28;
+
+// A key of the keyboard as the remote's, or as the host's own.
+enum class Pressed { none, remote, standby, quit };
+
+Pressed map_key(SDL_Keycode code, RemoteKey& key) {
+    switch (code) {
+    case SDLK_UP: key = RemoteKey::up; return Pressed::remote;
+    case SDLK_DOWN: key = RemoteKey::down; return Pressed::remote;
+    case SDLK_LEFT: key = RemoteKey::left; return Pressed::remote;
+    case SDLK_RIGHT: key = RemoteKey::right; return Pressed::remote;
+    case SDLK_PAGEUP: key = RemoteKey::pageUp; return Pressed::remote;
+    case SDLK_PAGEDOWN: key = RemoteKey::pageDown; return Pressed::remote;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: key = RemoteKey::ok; return Pressed::remote;
+    case SDLK_ESCAPE:
+    case SDLK_BACKSPACE: key = RemoteKey::exit; return Pressed::remote;
+    case SDLK_F1:
+    case SDLK_r: key = RemoteKey::red; return Pressed::remote;
+    case SDLK_F2:
+    case SDLK_g: key = RemoteKey::green; return Pressed::remote;
+    case SDLK_F3:
+    case SDLK_y: key = RemoteKey::yellow; return Pressed::remote;
+    case SDLK_F4:
+    case SDLK_b: key = RemoteKey::blue; return Pressed::remote;
+    case SDLK_F10:
+    case SDLK_p: return Pressed::standby;
+    case SDLK_q: return Pressed::quit;
+    default: return Pressed::none;
+    }
+}
+
+// The next key press within timeout; the close button asks the host to quit.
+Pressed next_press(std::chrono::milliseconds timeout, RemoteKey& key) {
+    const Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(timeout.count());
+    for (;;) {
+        const int left = static_cast<int>(deadline - SDL_GetTicks());
+        SDL_Event event;
+        if (left <= 0 || !SDL_WaitEventTimeout(&event, left))
+            return Pressed::none;
+        if (event.type == SDL_QUIT) {
+            requestShutdown();
+            return Pressed::none;
+        }
+        if (event.type == SDL_KEYDOWN) {
+            const Pressed p = map_key(event.key.keysym.sym, key);
+            if (p != Pressed::none)
+                return p;
+        }
+        if (event.type == SDL_WINDOWEVENT)
+            return Pressed::none; // redrawn at the new size
+    }
+}
+
+} // namespace
+
+std::unique_ptr<WindowDriver> WindowDriver::open(std::string& error) {
+    std::unique_ptr<WindowDriver> driver(new WindowDriver);
+    // A desktop's display only: SDL would otherwise settle for its offscreen
+    // driver, a window nobody sees. SDL_VIDEODRIVER still decides if set.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "wayland,x11" : "x11",
+                            SDL_HINT_DEFAULT);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    driver->video_ = true;
+    driver->picture_ = std::make_unique<ScreenPicture>(error);
+    if (!driver->picture_->ok())
+        return nullptr;
+    driver->strip_font_ = std::make_unique<ScreenFont>(13, error);
+    if (!driver->strip_font_->ok())
+        return nullptr;
+    // Square pixels on the desktop: the television's 4:3 is 768 x 576.
+    driver->window_ =
+        SDL_CreateWindow("boxsim: the box's screen", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         768, screenHeight + strip_height, SDL_WINDOW_RESIZABLE);
+    // The picture is painted in software already; showing it needs no GPU.
+    if (driver->window_)
+        driver->renderer_ = SDL_CreateRenderer(driver->window_, -1, SDL_RENDERER_SOFTWARE);
+    if (driver->renderer_)
+        driver->texture_ =
+            SDL_CreateTexture(driver->renderer_, SDL_PIXELFORMAT_RGBA32,
+                              SDL_TEXTUREACCESS_STREAMING, screenWidth, screenHeight);
+    if (!driver->texture_) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    return driver;
+}
+
+WindowDriver::~WindowDriver() {
+    if (texture_)
+        SDL_DestroyTexture(texture_);
+    if (renderer_)
+        SDL_DestroyRenderer(renderer_);
+    if (window_)
+        SDL_DestroyWindow(window_);
+    picture_.reset();
+    strip_font_.reset();
+    if (video_)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void WindowDriver::show() {
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    const int room = std::max(1, h - strip_height);
+    // The largest 4:3 picture that fits above the strip, centred.
+    int pw = w, ph = w * 3 / 4;
+    if (ph > room) {
+        ph = room;
+        pw = room * 4 / 3;
+    }
+    const SDL_Rect to{(w - pw) / 2, (room - ph) / 2, pw, ph};
+    SDL_Surface* pixels = picture_->surface();
+    SDL_UpdateTexture(texture_, nullptr, pixels->pixels, pixels->pitch);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+    const SDL_Color ink{170, 176, 190, 255};
+    if (SDL_Surface* text = TTF_RenderUTF8_Blended(strip_font_->get(), keyboardMap, ink)) {
+        if (SDL_Texture* t = SDL_CreateTextureFromSurface(renderer_, text)) {
+            const SDL_Rect at{8, h - strip_height + (strip_height - text->h) / 2, text->w, text->h};
+            SDL_RenderCopy(renderer_, t, nullptr, &at);
+            SDL_DestroyTexture(t);
+        }
+        SDL_FreeSurface(text);
+    }
+    SDL_RenderPresent(renderer_);
+}
+
+void WindowDriver::present(eWidget& window) {
+    plugin_window_ = &window;
+    picture_->paintWindow(snapshot(window));
+    show();
+}
+
+std::optional<RemoteKey> WindowDriver::nextKey(std::chrono::milliseconds timeout) {
+    const bool open = plugin_window_ && inModalLoop(*plugin_window_);
+    RemoteKey key{};
+    const Pressed p = shutdownRequested() ? Pressed::none : next_press(timeout, key);
+    if (shutdownRequested() || p == Pressed::standby) {
+        // Quitting, or the box's standby: the host closes the window itself.
+        if (open)
+            closeWindow(*plugin_window_, 0);
+        return std::nullopt;
+    }
+    if (p == Pressed::remote)
+        return key;
+    return std::nullopt;
+}
+
+HostChoice WindowDriver::betweenRuns(int result) {
+    plugin_window_ = nullptr;
+    while (!shutdownRequested()) {
+        picture_->paintHostScreen(result, liveThreads() > 0);
+        show();
+        RemoteKey key{};
+        switch (next_press(std::chrono::milliseconds(100), key)) {
+        case Pressed::remote:
+            if (key == RemoteKey::ok)
+                return HostChoice::launch;
+            if (key == RemoteKey::exit)
+                return HostChoice::quit;
+            break;
+        case Pressed::quit: return HostChoice::quit;
+        default: break;
+        }
+    }
+    return HostChoice::quit;
+}
+
+} // namespace boxsim

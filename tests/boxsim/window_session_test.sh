@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The window a person sees is the picture the tests check: boxsim's window
+# front end under Xvfb, driven with xdotool, grabbed from the X screen, and
+# compared at chosen pixels with the screenshot the headless front end takes
+# after the same keys.
+# usage: window_session_test.sh BOXSIM MAKE_DEMO_DISK
+set -euo pipefail
+boxsim=$1
+make_demo_disk=$2
+work=$(mktemp -d /tmp/tivra-xvfb-XXXXXX)
+xvfb_pid=
+boxsim_pid=
+cleanup() {
+    [ -n "$boxsim_pid" ] && kill "$boxsim_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$make_demo_disk" "$work/disk"
+
+# The same keys, headless: the picture of that moment.
+echo "down down down ok wait 1000 shot $work/shot.png" >"$work/keys"
+"$boxsim" --hdd "$work/disk" --dsp null --headless --keys "$work/keys" >/dev/null
+
+# A display of our own; Xvfb picks a free number and tells it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+"$boxsim" --hdd "$work/disk" --dsp null --screen window 2>"$work/err" &
+boxsim_pid=$!
+wid=
+for _ in $(seq 100); do
+    wid=$(xdotool search --name "boxsim: the box's screen" 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && break
+    sleep 0.1
+done
+[ -n "$wid" ] || { echo "no window appeared" >&2; cat "$work/err" >&2; exit 1; }
+sleep 0.5
+xdotool key --window "$wid" Down Down Down Return
+sleep 1
+import -window root "$work/grab.png"
+# Its geometry: the picture fills the width at 4:3, the key map below.
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" = 768 ] || { echo "the window is $WIDTH wide, not 768" >&2; exit 1; }
+
+pixel() { # FILE X Y -> "R G B"
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
+}
+failed=0
+# Screen points: title bar, client area, list, selection bar (row 3), both
+# key marks, a button's face.
+for point in "355 60" "400 532" "355 300" "580 155" "126 515" "266 515" "205 504"; do
+    set -- $point
+    want=$(pixel "$work/shot.png" "$1" "$2")
+    seen=$(pixel "$work/grab.png" $((X + $1 * 768 / 720)) $((Y + $2)))
+    read -r wr wg wb <<<"$want"
+    read -r sr sg sb <<<"$seen"
+    for d in $((wr - sr)) $((wg - sg)) $((wb - sb)); do
+        if [ "${d#-}" -gt 16 ]; then
+            echo "FAILED at ($1,$2): screenshot $want, window $seen"
+            failed=1
+            break
+        fi
+    done
+done
+xdotool key --window "$wid" Escape
+sleep 1.5
+xdotool key --window "$wid" q 2>/dev/null || true
+for _ in $(seq 50); do kill -0 "$boxsim_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$boxsim_pid" 2>/dev/null; then
+    echo "FAILED: boxsim did not quit" >&2
+    failed=1
+else
+    wait "$boxsim_pid" || { echo "FAILED: boxsim exited with $?" >&2; failed=1; }
+    boxsim_pid=
+fi
+if [ $failed = 0 ]; then echo "1 passed, 0 failed"; else cat "$work/err"; echo "0 passed, 1 failed"; exit 1; fi
