@@ -2,6 +2,7 @@
 #include "alloc_counter.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <malloc.h>
 
@@ -16,23 +17,23 @@ namespace {
 
 std::atomic<bool> counting{false};
 std::atomic<std::size_t> calls{0};
-std::atomic<long long> live{0};
-std::atomic<long long> peak{0};
+std::atomic<std::ptrdiff_t> live{0};
+std::atomic<std::ptrdiff_t> peak{0};
 
 void note_new(void* p) {
     if (!p || !counting.load(std::memory_order_relaxed))
         return;
     calls.fetch_add(1, std::memory_order_relaxed);
-    const long long now = live.fetch_add(static_cast<long long>(malloc_usable_size(p))) +
-                          static_cast<long long>(malloc_usable_size(p));
-    long long high = peak.load();
+    const std::ptrdiff_t now = live.fetch_add(static_cast<std::ptrdiff_t>(malloc_usable_size(p))) +
+                               static_cast<std::ptrdiff_t>(malloc_usable_size(p));
+    std::ptrdiff_t high = peak.load();
     while (now > high && !peak.compare_exchange_weak(high, now)) {
     }
 }
 
 void note_free(void* p) {
     if (p && counting.load(std::memory_order_relaxed))
-        live.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+        live.fetch_sub(static_cast<std::ptrdiff_t>(malloc_usable_size(p)));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "playback/frame_output.h"
 #include "plugin/player_dialog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -17,11 +18,22 @@ std::atomic<int> audio{0};
 namespace {
 // The file of the current run, which the library reads through flac_read_hdl.
 int source = -1;
+// The library asks for a few kilobytes at a time; the system is asked for
+// more, ahead of it, and spared most of the calls.
+unsigned char read_ahead[65536];
+std::size_t ahead_begin = 0;
+std::size_t ahead_end = 0;
+
+void open_source(const char* path) {
+    source = open(path, O_RDONLY | O_CLOEXEC);
+    ahead_begin = ahead_end = 0;
+}
 
 void close_source() {
     if (source >= 0)
         close(source);
     source = -1;
+    ahead_begin = ahead_end = 0;
 }
 } // namespace
 
@@ -47,7 +59,7 @@ int decoder_constructor(const char* path) {
     // Read by our own callback, not by the library from a file name, so that
     // a stop ends the decode at the next read wherever the library is: while
     // it searches data that holds no frames it calls nothing else of ours.
-    source = open(path, O_RDONLY | O_CLOEXEC);
+    open_source(path);
     const bool opened =
         source >= 0 &&
         FLAC__stream_decoder_init_stream(
@@ -68,21 +80,26 @@ FLAC__StreamDecoderReadStatus flac_read_hdl(const FLAC__StreamDecoder*, FLAC__by
                                             std::size_t* bytes, void*) {
     const std::size_t wanted = *bytes;
     *bytes = 0;
-    for (;;) {
-        if (stop_requested())
-            return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-        const ssize_t n = read(source, buffer, wanted);
+    if (stop_requested())
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    while (ahead_begin == ahead_end) {
+        const ssize_t n = read(source, read_ahead, sizeof read_ahead);
         if (n > 0) {
-            *bytes = static_cast<std::size_t>(n);
-            return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
-        }
-        if (n == 0)
+            ahead_begin = 0;
+            ahead_end = static_cast<std::size_t>(n);
+        } else if (n == 0) {
             return FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
-        // A file that cannot be read further ends the decode, as a
-        // truncated one does; a signal only interrupts.
-        if (errno != EINTR)
+        } else if (errno != EINTR || stop_requested()) {
+            // A file that cannot be read further ends the decode, as a
+            // truncated one does; a signal only interrupts.
             return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+        }
     }
+    const std::size_t n = std::min(wanted, ahead_end - ahead_begin);
+    std::memcpy(buffer, read_ahead + ahead_begin, n);
+    ahead_begin += n;
+    *bytes = n;
+    return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
 }
 
 void flac_metadata_hdl(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata,

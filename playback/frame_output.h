@@ -6,6 +6,7 @@
 #include <FLAC/stream_decoder.h>
 
 #include <cstddef>
+#include <cstdint>
 
 // Values held by the buffer on the worker's stack; larger frames use a buffer
 // taken once per play, sized for the largest frame the format allows.
@@ -19,10 +20,10 @@ FLAC__StreamDecoderWriteStatus flac_write_hdl(const FLAC__StreamDecoder* decoder
                                               const FLAC__Frame* frame,
                                               const FLAC__int32* const buffer[], void* client_data);
 
-// Interleaves and converts one frame into out (2 bytes a value, big-endian).
-// Returns the number of bytes produced.
+// Interleaves and converts one frame into out, one big-endian 16-bit word a
+// value. Returns the number of bytes produced.
 std::size_t frame_to_s16be(const FLAC__Frame* frame, const FLAC__int32* const buffer[],
-                           unsigned char* out);
+                           std::uint16_t* out);
 
 // Frees the large-frame buffer of the current play, if one was taken.
 void release_frame_buffer();

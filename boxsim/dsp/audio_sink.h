@@ -37,6 +37,9 @@ public:
     virtual void end() = 0;
     // True when the sink itself blocks in real time (a real sound card).
     virtual bool pacesItself() const { return false; }
+    // False when write() would throw the bytes away: the card then spares
+    // itself copying them.
+    virtual bool keepsBytes() const { return true; }
 };
 
 std::unique_ptr<AudioSink> makeNullSink();

@@ -30,6 +30,8 @@ DspDevice::DspDevice(int read_fd, std::shared_ptr<AudioSink> sink, bool paced, b
     format_.afmt = AFMT_U8;
     format_.channels = 1;
     format_.rate = 8000;
+    if (read_fd_ < 0)
+        return; // the player writes straight into nothing: no pipe to drain
     resizeBuffer();
     thread_ = std::thread([this] { drain(); });
 }
@@ -83,6 +85,8 @@ void DspDevice::closed() {
     {
         std::lock_guard<std::mutex> hold(lock_);
         closed_ = true;
+        if (read_fd_ < 0)
+            drained_ = true;
     }
     changed_.notify_all();
 }
@@ -93,9 +97,12 @@ bool DspDevice::drained() const {
 }
 
 void DspDevice::resizeBuffer() {
+    if (read_fd_ < 0)
+        return;
     // About a third of a second of sound, as on a real card; the kernel
-    // rounds a pipe up to whole pages.
-    const int bytes = std::max(4096, format().bytesPerSecond() / 3);
+    // rounds a pipe up to whole pages. A card that takes data at once has
+    // no time to keep: a large pipe spares the player waiting on the drain.
+    const int bytes = paced_ ? std::max(4096, format().bytesPerSecond() / 3) : 1 << 20;
     fcntl(read_fd_, F_SETPIPE_SZ, bytes);
 }
 
@@ -134,6 +141,10 @@ void DspDevice::drain() {
             begun_format = format;
         }
         sink_->write(buffer.data(), static_cast<std::size_t>(n));
+        // A card takes its buffer in periods, not write by write; the fast
+        // one's are short and its buffer large, so the player never waits.
+        if (!paced_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         if (paced_ && !stall_ && !sink_->pacesItself()) {
             const auto now = Clock::now();
             if (now - (start + std::chrono::duration<double>(played)) >

@@ -13,7 +13,8 @@ namespace boxsim::dsp {
 
 class DspDevice {
 public:
-    // Takes the read end of the pipe the player writes to.
+    // Takes the read end of the pipe the player writes to, or -1 for a
+    // device whose player writes into nothing (a fast card keeping no bytes).
     DspDevice(int read_fd, std::shared_ptr<AudioSink> sink, bool paced, bool stall);
     // Waits for the drain to finish.
     ~DspDevice();

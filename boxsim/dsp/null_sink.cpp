@@ -10,6 +10,7 @@ public:
     void begin(const PcmFormat&) override {}
     void write(const unsigned char*, std::size_t) override {}
     void end() override {}
+    bool keepsBytes() const override { return false; }
 };
 
 } // namespace

@@ -69,8 +69,13 @@ public:
         }
         // One sink, one stretch at a time: let the last close play out.
         waitDrained(hold, std::chrono::steady_clock::now() + drain_wait, false);
+        // A fast card whose sink keeps no bytes takes them at once into
+        // nothing: the player's descriptor is /dev/null's, with no pipe and
+        // no drain between.
+        const bool discard = settings_.fast && !settings_.stall && !sink()->keepsBytes();
         int read_end = -1;
-        const int fd = openPipe(flags, read_end);
+        const int fd = discard ? ::open("/dev/null", O_WRONLY | (flags & O_CLOEXEC))
+                               : openPipe(flags, read_end);
         if (fd < 0)
             return -1;
         descriptors_[fd] =

@@ -5,6 +5,7 @@
 #include "boxsim/toolkit/widget_private.h"
 
 #include <algorithm>
+#include <string_view>
 
 eListBoxEntry::~eListBoxEntry() = default;
 
@@ -37,10 +38,35 @@ void eListBoxBase::clearList() {
 
 void eListBoxBase::sort() {
     eListBoxPrivate& l = eListBoxPrivate::of(*this);
-    std::stable_sort(l.rows.begin(), l.rows.end(),
-                     [](const eListBoxPrivate::Row& a, const eListBoxPrivate::Row& b) {
-                         return boxsim::listOrderLess(*a.text, *b.text);
-                     });
+    // Sorted on keys laid side by side: a large list's entries lie all over
+    // the heap, and a sort that reached into them at every comparison would
+    // spend its time waiting on memory. Most comparisons end on the keys'
+    // prefixes; the rest compare copies of the texts, kept together too.
+    // The order is strict, so an unstable sort gives the one result.
+    struct Key {
+        boxsim::OrderPrefix prefix;
+        std::size_t offset, length, row;
+    };
+    std::string texts;
+    std::vector<Key> keys;
+    keys.reserve(l.rows.size());
+    for (std::size_t i = 0; i < l.rows.size(); ++i) {
+        const eString& text = *l.rows[i].text;
+        keys.push_back({boxsim::listOrderPrefix(text), texts.size(), text.size(), i});
+        texts += text;
+    }
+    const std::string_view all = texts;
+    std::sort(keys.begin(), keys.end(), [all](const Key& a, const Key& b) {
+        if (!(a.prefix == b.prefix))
+            return a.prefix < b.prefix;
+        return boxsim::listOrderLess(all.substr(a.offset, a.length),
+                                     all.substr(b.offset, b.length));
+    });
+    std::vector<eListBoxPrivate::Row> sorted;
+    sorted.reserve(l.rows.size());
+    for (const Key& k : keys)
+        sorted.push_back(std::move(l.rows[k.row]));
+    l.rows = std::move(sorted);
     l.current = 0;
     l.top = 0;
 }
