@@ -2,6 +2,7 @@
 
 #include "boxsim/frontend/host_screen.h"
 #include "boxsim/frontend/key_map.h"
+#include "boxsim/frontend/key_press.h"
 #include "boxsim/frontend/printable_text.h"
 #include "boxsim/frontend/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
@@ -147,37 +148,35 @@ void draw_widget(const WidgetNode& w, int clip_right) {
         draw_widget(child, clip_right);
 }
 
-// A key of the keyboard as the remote's, or as the host's own.
-enum class Pressed { none, remote, standby, quit, launch };
-
-Pressed read_key(int timeout_ms, RemoteKey& key) {
+KeyPress read_key(int timeout_ms) {
+    auto remote = [](RemoteKey key) { return KeyPress{KeyPress::remote, key}; };
     ::timeout(timeout_ms);
     switch (getch()) {
-    case KEY_UP: key = RemoteKey::up; return Pressed::remote;
-    case KEY_DOWN: key = RemoteKey::down; return Pressed::remote;
-    case KEY_LEFT: key = RemoteKey::left; return Pressed::remote;
-    case KEY_RIGHT: key = RemoteKey::right; return Pressed::remote;
-    case KEY_PPAGE: key = RemoteKey::pageUp; return Pressed::remote;
-    case KEY_NPAGE: key = RemoteKey::pageDown; return Pressed::remote;
+    case KEY_UP: return remote(RemoteKey::up);
+    case KEY_DOWN: return remote(RemoteKey::down);
+    case KEY_LEFT: return remote(RemoteKey::left);
+    case KEY_RIGHT: return remote(RemoteKey::right);
+    case KEY_PPAGE: return remote(RemoteKey::pageUp);
+    case KEY_NPAGE: return remote(RemoteKey::pageDown);
     case '\n':
     case '\r':
-    case KEY_ENTER: key = RemoteKey::ok; return Pressed::remote;
+    case KEY_ENTER: return remote(RemoteKey::ok);
     case 27:
     case KEY_BACKSPACE:
     case 127:
-    case 8: key = RemoteKey::exit; return Pressed::remote;
+    case 8: return remote(RemoteKey::exit);
     case KEY_F(1):
-    case 'r': key = RemoteKey::red; return Pressed::remote;
+    case 'r': return remote(RemoteKey::red);
     case KEY_F(2):
-    case 'g': key = RemoteKey::green; return Pressed::remote;
+    case 'g': return remote(RemoteKey::green);
     case KEY_F(3):
-    case 'y': key = RemoteKey::yellow; return Pressed::remote;
+    case 'y': return remote(RemoteKey::yellow);
     case KEY_F(4):
-    case 'b': key = RemoteKey::blue; return Pressed::remote;
+    case 'b': return remote(RemoteKey::blue);
     case KEY_F(10):
-    case 'p': return Pressed::standby;
-    case 'q': return Pressed::quit;
-    default: return Pressed::none; // nothing, a resize (redrawn next time), or a key we ignore
+    case 'p': return {KeyPress::standby};
+    case 'q': return {KeyPress::quit};
+    default: return {}; // nothing, a resize (redrawn next time), or a key we ignore
     }
 }
 
@@ -248,22 +247,9 @@ void TerminalDriver::present(eWidget& window) {
 }
 
 std::optional<RemoteKey> TerminalDriver::nextKey(std::chrono::milliseconds timeout) {
-    const bool open = window_ && inModalLoop(*window_);
-    if (shutdownRequested()) {
-        if (open)
-            closeWindow(*window_, 0);
-        return std::nullopt;
-    }
-    RemoteKey key{};
-    switch (read_key(static_cast<int>(timeout.count()), key)) {
-    case Pressed::remote: return key;
-    case Pressed::standby:
-        // The host closes the window itself, as the box does on standby.
-        if (open)
-            closeWindow(*window_, 0);
-        return std::nullopt;
-    default: return std::nullopt;
-    }
+    const KeyPress press =
+        shutdownRequested() ? KeyPress{} : read_key(static_cast<int>(timeout.count()));
+    return keyForWindow(press, window_);
 }
 
 HostChoice TerminalDriver::betweenRuns(int result) {
@@ -279,17 +265,8 @@ HostChoice TerminalDriver::betweenRuns(int result) {
             put(middle + i, at, text, COLS, i == 0 ? A_BOLD : A_NORMAL);
         }
         refresh();
-        RemoteKey key{};
-        switch (read_key(100, key)) {
-        case Pressed::remote:
-            if (key == RemoteKey::ok)
-                return HostChoice::launch;
-            if (key == RemoteKey::exit)
-                return HostChoice::quit;
-            break;
-        case Pressed::quit: return HostChoice::quit;
-        default: break;
-        }
+        if (auto choice = hostScreenChoice(read_key(100)))
+            return *choice;
     }
     return HostChoice::quit;
 }

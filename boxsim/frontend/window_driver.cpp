@@ -1,6 +1,7 @@
 #include "boxsim/frontend/window_driver.h"
 
 #include "boxsim/frontend/key_map.h"
+#include "boxsim/frontend/key_press.h"
 #include "boxsim/frontend/screen_painter.h"
 #include "boxsim/frontend/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
@@ -13,55 +14,53 @@ namespace {
 
 constexpr int strip_height = 28;
 
-// A key of the keyboard as the remote's, or as the host's own.
-enum class Pressed { none, remote, standby, quit };
-
-Pressed map_key(SDL_Keycode code, RemoteKey& key) {
+KeyPress map_key(SDL_Keycode code) {
+    auto remote = [](RemoteKey key) { return KeyPress{KeyPress::remote, key}; };
     switch (code) {
-    case SDLK_UP: key = RemoteKey::up; return Pressed::remote;
-    case SDLK_DOWN: key = RemoteKey::down; return Pressed::remote;
-    case SDLK_LEFT: key = RemoteKey::left; return Pressed::remote;
-    case SDLK_RIGHT: key = RemoteKey::right; return Pressed::remote;
-    case SDLK_PAGEUP: key = RemoteKey::pageUp; return Pressed::remote;
-    case SDLK_PAGEDOWN: key = RemoteKey::pageDown; return Pressed::remote;
+    case SDLK_UP: return remote(RemoteKey::up);
+    case SDLK_DOWN: return remote(RemoteKey::down);
+    case SDLK_LEFT: return remote(RemoteKey::left);
+    case SDLK_RIGHT: return remote(RemoteKey::right);
+    case SDLK_PAGEUP: return remote(RemoteKey::pageUp);
+    case SDLK_PAGEDOWN: return remote(RemoteKey::pageDown);
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: key = RemoteKey::ok; return Pressed::remote;
+    case SDLK_KP_ENTER: return remote(RemoteKey::ok);
     case SDLK_ESCAPE:
-    case SDLK_BACKSPACE: key = RemoteKey::exit; return Pressed::remote;
+    case SDLK_BACKSPACE: return remote(RemoteKey::exit);
     case SDLK_F1:
-    case SDLK_r: key = RemoteKey::red; return Pressed::remote;
+    case SDLK_r: return remote(RemoteKey::red);
     case SDLK_F2:
-    case SDLK_g: key = RemoteKey::green; return Pressed::remote;
+    case SDLK_g: return remote(RemoteKey::green);
     case SDLK_F3:
-    case SDLK_y: key = RemoteKey::yellow; return Pressed::remote;
+    case SDLK_y: return remote(RemoteKey::yellow);
     case SDLK_F4:
-    case SDLK_b: key = RemoteKey::blue; return Pressed::remote;
+    case SDLK_b: return remote(RemoteKey::blue);
     case SDLK_F10:
-    case SDLK_p: return Pressed::standby;
-    case SDLK_q: return Pressed::quit;
-    default: return Pressed::none;
+    case SDLK_p: return {KeyPress::standby};
+    case SDLK_q: return {KeyPress::quit};
+    default: return {};
     }
 }
 
 // The next key press within timeout; the close button asks the host to quit.
-Pressed next_press(std::chrono::milliseconds timeout, RemoteKey& key) {
+KeyPress next_press(std::chrono::milliseconds timeout) {
     const Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(timeout.count());
     for (;;) {
         const int left = static_cast<int>(deadline - SDL_GetTicks());
         SDL_Event event;
         if (left <= 0 || !SDL_WaitEventTimeout(&event, left))
-            return Pressed::none;
+            return {};
         if (event.type == SDL_QUIT) {
             requestShutdown();
-            return Pressed::none;
+            return {};
         }
         if (event.type == SDL_KEYDOWN) {
-            const Pressed p = map_key(event.key.keysym.sym, key);
-            if (p != Pressed::none)
-                return p;
+            const KeyPress press = map_key(event.key.keysym.sym);
+            if (press.kind != KeyPress::none)
+                return press;
         }
         if (event.type == SDL_WINDOWEVENT)
-            return Pressed::none; // redrawn at the new size
+            return {}; // redrawn at the new size
     }
 }
 
@@ -152,18 +151,8 @@ void WindowDriver::present(eWidget& window) {
 }
 
 std::optional<RemoteKey> WindowDriver::nextKey(std::chrono::milliseconds timeout) {
-    const bool open = plugin_window_ && inModalLoop(*plugin_window_);
-    RemoteKey key{};
-    const Pressed p = shutdownRequested() ? Pressed::none : next_press(timeout, key);
-    if (shutdownRequested() || p == Pressed::standby) {
-        // Quitting, or the box's standby: the host closes the window itself.
-        if (open)
-            closeWindow(*plugin_window_, 0);
-        return std::nullopt;
-    }
-    if (p == Pressed::remote)
-        return key;
-    return std::nullopt;
+    const KeyPress press = shutdownRequested() ? KeyPress{} : next_press(timeout);
+    return keyForWindow(press, plugin_window_);
 }
 
 HostChoice WindowDriver::betweenRuns(int result) {
@@ -171,17 +160,8 @@ HostChoice WindowDriver::betweenRuns(int result) {
     while (!shutdownRequested()) {
         picture_->paintHostScreen(result, liveThreads() > 0);
         show();
-        RemoteKey key{};
-        switch (next_press(std::chrono::milliseconds(100), key)) {
-        case Pressed::remote:
-            if (key == RemoteKey::ok)
-                return HostChoice::launch;
-            if (key == RemoteKey::exit)
-                return HostChoice::quit;
-            break;
-        case Pressed::quit: return HostChoice::quit;
-        default: break;
-        }
+        if (auto choice = hostScreenChoice(next_press(std::chrono::milliseconds(100))))
+            return *choice;
     }
     return HostChoice::quit;
 }
