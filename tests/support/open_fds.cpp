@@ -1,25 +1,17 @@
 #include "tests/support/open_fds.h"
 
-#include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <string>
 
 namespace testfs {
 
 std::set<int> openDescriptors() {
+    // The listing's own descriptor is among them: always the same one while
+    // the others stay the same.
     std::set<int> fds;
-    DIR* d = opendir("/proc/self/fd");
-    if (!d)
-        return fds;
-    const int own = dirfd(d);
-    while (dirent* e = readdir(d)) {
-        if (e->d_name[0] == '.')
-            continue;
-        const int fd = std::atoi(e->d_name);
-        if (fd != own)
-            fds.insert(fd);
-    }
-    closedir(d);
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        fds.insert(std::stoi(e.path().filename().string()));
     return fds;
 }
 

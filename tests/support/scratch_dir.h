@@ -1,5 +1,5 @@
 // A directory of the test's own under /tmp, removed with everything in it
-// (unreadable subdirectories included) when the object goes.
+// when the object goes.
 #pragma once
 
 #include <string>
@@ -15,12 +15,10 @@ public:
 
     const std::string& path() const { return path_; }
     // path() + "/" + relative
-    std::string operator/(const std::string& relative) const;
+    std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
 
     void mkdir(const std::string& relative) const;
     void touch(const std::string& relative, const std::string& contents = "") const;
-    void symlink(const std::string& target, const std::string& relative) const;
-    void mkfifo(const std::string& relative) const;
 
 private:
     std::string path_;

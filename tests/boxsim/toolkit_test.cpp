@@ -1,0 +1,83 @@
+// The toolkit boxsim gives plug-ins: the host's string and the order of the
+// file list. (The list itself is tried through the player's window.)
+#include "boxsim/toolkit/natural_order.h"
+#include "host/estring.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using boxsim::listOrderLess;
+
+TEST(EString, ItsExtrasClampToTheStringAndWorkOnBytes) {
+    const char* none = nullptr;
+    EXPECT_EQ(eString(none), "");
+    const eString s = "/hdd/jazz";
+    EXPECT_EQ(s.left(4) + s.right(4) + s.mid(4, 1) + s.mid(5, 99) + s.mid(9, 1), "/hddjazz/jazz");
+    EXPECT_EQ(s.left(99) + s.right(99), s + s);
+    eString upper = "a.FlAc\xe9\xff 1z";
+    EXPECT_TRUE(&upper.upper() == &upper && upper == "A.FLAC\xe9\xff 1Z");
+    eString path = "//hdd//jazz//", growing = "aXa", untouched = "abc";
+    EXPECT_EQ(path.strReplace("//", "/"), "/hdd/jazz/");
+    EXPECT_EQ(growing.strReplace("a", "aa"), "aaXaa");
+    EXPECT_EQ(untouched.strReplace("", "x"), "abc");
+    eString time = "old";
+    EXPECT_EQ(time.sprintf("%2.2d:%2.2d", 4, 0), "04:00");
+    const std::string big(500, 'x');
+    EXPECT_EQ(time.sprintf("<%s>", big.c_str()), "<" + big + ">");
+}
+
+TEST(ListOrder, UpEntryThenDirectoriesThenFilesEachInNaturalOrder) {
+    const std::vector<std::string> sorted = {
+        "..",
+        "/Alpha",
+        "/zeta",
+        "..x.flac",
+        "A",
+        "a",
+        "a\x01",
+        "ab",
+        "a\xff",
+        "b.flac",
+        "Track 1.flac",
+        "Track 2.flac",
+        "track 02.flac",
+        "Track 10.flac",
+        "x99999999999999999999999",
+        "x100000000000000000000000",
+    };
+    std::vector<std::string> shuffled = sorted;
+    std::reverse(shuffled.begin(), shuffled.end());
+    std::rotate(shuffled.begin(), shuffled.begin() + 5, shuffled.end());
+    std::sort(shuffled.begin(), shuffled.end(), listOrderLess);
+    EXPECT_EQ(shuffled, sorted);
+}
+
+TEST(ListOrder, PrefixesNeverContradictTheOrder) {
+    // Letters in both cases, digits with and without leading zeros, long
+    // digit runs, "/" and ".": wherever two prefixes differ, they must order
+    // the texts as the comparison does.
+    const std::string alphabet = "aAbZ0019/.-\xe9";
+    std::uint32_t seed = 20261207;
+    auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    std::vector<std::string> texts = {"..", "/", "", "x99999999999", "x0000000001"};
+    for (int i = 0; i < 400; ++i) {
+        std::string t = next() % 3 ? "" : "/";
+        for (std::size_t n = next() % 20; n > 0; --n)
+            t += alphabet[next() % alphabet.size()];
+        texts.push_back(t);
+    }
+    int decided = 0;
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const auto pa = boxsim::listOrderPrefix(a), pb = boxsim::listOrderPrefix(b);
+            if (pa == pb)
+                continue;
+            ++decided;
+            ASSERT_EQ(pa < pb, listOrderLess(a, b)) << '"' << a << "\" \"" << b << '"';
+        }
+    }
+    EXPECT_GT(decided, 100000) << "the prefixes should decide most pairs";
+}

@@ -1,0 +1,204 @@
+// The file browser: listing a directory into the file list, and moving
+// through the disk from it. /hdd, /jazz and /a.flac are the test's own.
+#include "boxsim/toolkit/widget_tree.h"
+#include "tests/support/box_player.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// Lays out dir: "d:name" a directory, "f:name" a file, "p:name" a named
+// pipe, "n:name" a device node, "l:target>name" a symbolic link.
+void lay_out(const std::string& dir, const Strings& items) {
+    mkdir(dir.c_str(), 0755);
+    for (const std::string& item : items) {
+        const std::string rest = item.substr(2), path = dir + "/" + rest.substr(rest.find('>') + 1);
+        switch (item[0]) {
+        case 'd': mkdir(path.c_str(), 0755); break;
+        case 'f': close(open(path.c_str(), O_CREAT | O_WRONLY, 0644)); break;
+        case 'p': mkfifo(path.c_str(), 0644); break;
+        case 'n': mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)); break;
+        case 'l': symlink(rest.substr(0, rest.find('>')).c_str(), path.c_str()); break;
+        }
+    }
+}
+
+class Browser : public BoxPlayer {
+protected:
+    Strings listing(const std::string& dir) {
+        window().dispfiles(dir);
+        return entries();
+    }
+    std::string playing() const {
+        ExecThread* worker = execThread.load();
+        return worker ? std::string(worker->path) : "(none)";
+    }
+};
+
+} // namespace
+
+TEST_F(Browser, ListsTheUpEntryDirectoriesAndFlacFilesOfAnyDirectory) {
+    const std::string longest(250, 'x'); // 255 bytes with ".flac"
+    const struct {
+        Strings layout, shown;
+    } cases[] = {
+        {{}, {".."}},
+        {{"d:...", "d:...x", "d:.covers", "d:jazz"}, {"..", "/...x", "/.covers", "/jazz"}},
+        {{"f:a.flac", "f:B.FLAC", "f:c.FlAc", "f:.flac", "f:a.flac.bak", "f:a.fla", "f:flac",
+          "f:aflac", "f:notes.txt"},
+         {"..", ".flac", "a.flac", "B.FLAC", "c.FlAc"}},
+        {{"d:real", "f:song.flac", "l:real>linked", "l:song.flac>link.flac", "l:nowhere>dangling",
+          "l:nowhere.flac>dangling.flac", "d:x.flac"},
+         {"..", "/linked", "/real", "/x.flac", "song.flac"}},
+        {{"p:pipe.flac", "n:null.flac"}, {".."}},
+        {{"l:b.flac>a.flac", "l:a.flac>b.flac", "l:self>self", "l:.>here"}, {"..", "/here"}},
+        {{"f:new\nline.flac", "f:esc\x1b[31m.flac", "f:bad\xc3\x28.flac", "d:" + longest,
+          "f:" + longest + ".flac"},
+         {"..", "/" + longest, "bad\xc3\x28.flac", "esc\x1b[31m.flac", "new\nline.flac",
+          longest + ".flac"}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string dir = "/hdd/case" + std::to_string(++n);
+        lay_out(dir, c.layout);
+        EXPECT_EQ(listing(dir), c.shown) << "case " << n;
+        EXPECT_EQ(listing(dir + "/"), c.shown) << "case " << n << ", with a trailing slash";
+    }
+    EXPECT_EQ(listing("/hdd/case6/here/here/here"), (Strings{"..", "/here"})) << "a link loop";
+}
+
+TEST_F(Browser, AListingReplacesTheLastOneAndGivesTheListTheFocus) {
+    lay_out("/hdd/d", {"d:jazz", "f:a.flac", "f:file"});
+    listing("/hdd/d");
+    window().setFocus(nullptr);
+    EXPECT_EQ(listing("/hdd/d"), (Strings{"..", "/jazz", "a.flac"}));
+    EXPECT_EQ(boxsim::focusOf(window()), window().fileList());
+    // What cannot be opened shows the up entry alone.
+    for (const char* dir : {"/hdd/d/missing", "/hdd/d/file"}) {
+        window().setFocus(nullptr);
+        EXPECT_EQ(listing(dir), Strings{".."}) << dir;
+        EXPECT_EQ(boxsim::focusOf(window()), window().fileList());
+    }
+}
+
+TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
+    lay_out("/hdd", {"d:jazz", "d:jazz/x", "d:a", "d:a/b", "f:a.flac"});
+    const struct {
+        const char* choice; // an entry's text, or "root"
+        const char* path;
+    } walk[] = {
+        {"/jazz", "/hdd/jazz"},
+        {"..", "/hdd/"},
+        {"/jazz", "/hdd/jazz"},
+        {"/x", "/hdd/jazz/x"},
+        {"..", "/hdd/jazz/"},
+        {"..", "/hdd/"},
+        {"..", "/"},
+        {"/hdd", "/hdd"},
+        {"..", "/"},
+        {"..", "/"},
+        {"/jazz", "/jazz"},
+        {"..", "/"},
+        {"/hdd", "/hdd"},
+        {"/a", "/hdd/a"},
+        {"/b", "/hdd/a/b"},
+        {"..", "/hdd/a/"},
+        {"root", "/"},
+        {"/hdd", "/hdd"},
+    };
+    for (const auto& step : walk) {
+        if (std::string(step.choice) == "root")
+            window().displayroot();
+        else
+            choose(step.choice);
+        ASSERT_EQ(path(), step.path) << "after " << step.choice;
+        const std::string at = step.path;
+        EXPECT_TRUE(at != "/hdd/" || entries() == (Strings{"..", "/a", "/jazz", "a.flac"}));
+        EXPECT_TRUE(at != "/" || entries().size() > 3u) << "the root is listed";
+    }
+    // Up from the root lists the root again.
+    window().displayroot();
+    window().fileList()->clearList();
+    window().folderup();
+    EXPECT_EQ(path(), "/");
+    EXPECT_GT(entries().size(), 3u);
+}
+
+TEST_F(Browser, FilesPlayFromTheirFullPathAndOnlyTheUpEntryGoesUp) {
+    card(Card().stall()); // workers stay until a test stops them
+    lay_out("/hdd", {"d:jazz", "d:a", "d:ab.flac"});
+    for (const char* f :
+         {"/hdd/a.flac", "/hdd/jazz/a.flac", "/hdd/jazz/..intro.flac", "/hdd/a/b.flac"})
+        tone(f, 1.0); // more than the stalled card holds
+    const struct {
+        Strings choices;
+        const char* plays;
+    } plays[] = {
+        {{"a.flac"}, "/hdd/a.flac"},
+        {{"..", "a.flac"}, "/a.flac"},
+        {{"/hdd", "/jazz", "a.flac"}, "/hdd/jazz/a.flac"},
+        {{"..intro.flac"}, "/hdd/jazz/..intro.flac"},
+        {{"..", "a.flac"}, "/hdd/a.flac"},
+        // b.flac joined to /hdd/a without "/" would name the directory beside it.
+        {{"/a", "b.flac"}, "/hdd/a/b.flac"},
+    };
+    for (const auto& p : plays) {
+        for (const std::string& choice : p.choices)
+            choose(choice);
+        EXPECT_EQ(playing(), p.plays);
+        stop_worker();
+        free_ended_worker();
+    }
+    EXPECT_EQ(path(), "/hdd/a");
+}
+
+TEST_F(Browser, ANewFileStopsTheOldWorkerAndWaitsASecondButADirectoryDoesNot) {
+    card(Card().stall());
+    lay_out("/hdd", {"d:jazz"});
+    tone("/hdd/a.flac", 1.0);
+    tone("/hdd/jazz/b.flac", 1.0);
+    auto before = Clock::now();
+    choose("a.flac");
+    EXPECT_LT(Clock::now() - before, 500ms) << "no worker, no wait";
+    ExecThread* first = execThread.load();
+    std::atomic<int> first_finished{0};
+    first->finished.connect([&](int) { ++first_finished; });
+    choose("/jazz");
+    EXPECT_EQ(execThread.load(), first) << "entering a directory leaves the worker alone";
+    EXPECT_TRUE(worker_alive());
+    before = Clock::now();
+    choose("b.flac");
+    EXPECT_GE(Clock::now() - before, 1s);
+    EXPECT_TRUE(first_finished == 1 && worker_alive());
+    EXPECT_EQ(playing(), "/hdd/jazz/b.flac");
+}
+
+TEST_F(Browser, NothingButTheCurrentWorkersEndClearsItsHandle) {
+    const Strings before = entries();
+    auto* idle = new ExecThread("/hdd/a.flac");
+    execThread = idle;
+    window().execThreadFinished(idle->status + 1); // a replaced worker's late end
+    EXPECT_EQ(execThread.load(), idle);
+    window().execThreadFinished(idle->status);
+    EXPECT_EQ(execThread.load(), nullptr);
+    EXPECT_EQ(path(), "/hdd");
+    EXPECT_EQ(entries(), before);
+    delete idle;
+}
+
+TEST_F(Browser, AVanishedEntryLeadsNowhere) {
+    lay_out("/hdd", {"d:a", "f:gone.flac"});
+    const Strings before = entries();
+    remove("/hdd/gone.flac");
+    rmdir("/hdd/a");
+    choose("gone.flac");
+    choose("/a");
+    EXPECT_EQ(execThread, nullptr);
+    EXPECT_EQ(path(), "/hdd");
+    EXPECT_EQ(entries(), before);
+}

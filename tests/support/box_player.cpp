@@ -1,0 +1,113 @@
+#include "tests/support/box_player.h"
+
+#include "boxsim/frontend/headless_driver.h"
+#include "boxsim/toolkit/thread_registry.h"
+#include "boxsim/toolkit/widget_tree.h"
+#include "playback/decoder.h"
+#include "plugin/plugin_entry.h"
+#include "tests/support/open_fds.h"
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+const char* const capture_path = "/hdd/.card.raw";
+} // namespace
+
+void BoxPlayer::SetUp() {
+    set_total_time_label(&label);
+    card({});
+    fds_ = testfs::openDescriptors();
+}
+
+void BoxPlayer::TearDown() {
+    window_.reset();
+    stop_worker();
+    free_ended_worker();
+    EXPECT_TRUE(waitUntil([] { return boxsim::liveThreads() == 0; })) << "a thread is left";
+    EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s)) << "the device is left open";
+    set_total_time_label(nullptr);
+    execThread = nullptr;
+    EXPECT_EQ(file_info.decoder, nullptr);
+    EXPECT_EQ(file_info.is_playing, 0);
+    EXPECT_EQ(audio, 0);
+    boxsim::dsp::configure({});
+    EXPECT_EQ(testfs::openDescriptors(), fds_) << "a descriptor leaked or was closed";
+    for (const auto& e : std::filesystem::directory_iterator("/hdd"))
+        std::filesystem::remove_all(e.path());
+}
+
+void BoxPlayer::card(const Card& c) {
+    boxsim::dsp::Settings s;
+    s.sink = c.raw_ ? boxsim::dsp::SinkKind::raw : boxsim::dsp::SinkKind::null;
+    s.target = capture_path;
+    s.fast = c.fast_;
+    s.stall = c.stall_;
+    s.refuse = c.refuse_;
+    s.open_delay_ms = c.slow_open_ ? 5000 : 0;
+    boxsim::dsp::configure(s);
+    boxsim::dsp::clearDeviceCalls();
+}
+
+std::size_t BoxPlayer::written() {
+    std::size_t total = 0;
+    for (const std::string& c : calls())
+        total += c.rfind("write ", 0) == 0 ? std::stoul(c.substr(6)) : 0;
+    return total;
+}
+
+std::vector<unsigned char> BoxPlayer::captured() {
+    EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s));
+    boxsim::dsp::configure({}); // closes the capture
+    return testaudio::readFile(capture_path);
+}
+
+std::string BoxPlayer::tone(const std::string& path, double seconds,
+                            const testaudio::Format& format) {
+    EXPECT_TRUE(testaudio::writeTone(path, format, seconds)) << path;
+    return path;
+}
+
+eTivraDialog& BoxPlayer::window() {
+    if (!window_)
+        window_ = std::make_unique<eTivraDialog>();
+    return *window_;
+}
+
+std::vector<std::string> BoxPlayer::entries() {
+    std::vector<std::string> out;
+    for (eListBoxEntryText* e : boxsim::listEntries(*window().fileList()))
+        out.push_back(e->getText());
+    return out;
+}
+
+eListBoxEntryText* BoxPlayer::entry(const std::string& text) {
+    for (eListBoxEntryText* e : boxsim::listEntries(*window().fileList())) {
+        if (e->getText() == text)
+            return e;
+    }
+    ADD_FAILURE() << "no entry " << text;
+    return nullptr;
+}
+
+BoxPlayer::Run BoxPlayer::run(const std::string& script) {
+    std::vector<boxsim::ScriptStep> steps;
+    std::string error;
+    EXPECT_TRUE(boxsim::parseKeyScript(script, steps, error)) << error;
+    std::ostringstream screen;
+    boxsim::HeadlessDriver driver(steps, screen);
+    boxsim::setModalDriver(&driver);
+    const auto before = Clock::now();
+    const int result = plugin_exec(nullptr);
+    const auto took = Clock::now() - before;
+    boxsim::setModalDriver(nullptr);
+    return {result, screen.str(), took};
+}
+
+ExecThread* BoxPlayer::start(const std::string& path) {
+    auto* worker = new ExecThread(path);
+    execThread = worker;
+    worker->finished.connect([this](int) { ++finished; });
+    worker->start();
+    return worker;
+}
