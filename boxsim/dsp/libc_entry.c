@@ -11,8 +11,8 @@
  * Every other call goes on to the C library. open() reaches it under four
  * names depending on the caller's build flags: plain, large-file (open64)
  * and the checked forms that _FORTIFY_SOURCE uses (__open_2, __open64_2);
- * fcntl also as fcntl64. All are served. This file is built without those
- * flags so that each name means itself. */
+ * fcntl also as fcntl64, read also as __read_chk. All are served. This
+ * file is built without those flags so that each name means itself. */
 #define _GNU_SOURCE
 #include "boxsim/dsp/libc_calls.h"
 
@@ -27,6 +27,7 @@ typedef int (*open_fn)(const char*, int, ...);
 typedef int (*ioctl_fn)(int, unsigned long, ...);
 typedef int (*fcntl_fn)(int, int, ...);
 typedef ssize_t (*read_fn)(int, void*, size_t);
+typedef ssize_t (*read_chk_fn)(int, void*, size_t, size_t);
 typedef ssize_t (*write_fn)(int, const void*, size_t);
 typedef int (*fd_fn)(int);
 
@@ -51,6 +52,7 @@ NEXT(ioctl_fn, ioctl)
 NEXT(fcntl_fn, fcntl)
 NEXT(fcntl_fn, fcntl64)
 NEXT(read_fn, read)
+NEXT(read_chk_fn, __read_chk)
 NEXT(write_fn, write)
 NEXT(fd_fn, close)
 NEXT(fd_fn, dup)
@@ -148,6 +150,14 @@ ssize_t read(int fd, void* data, size_t size) {
     if (cancelled())
         return -1;
     return real_read()(fd, data, size);
+}
+
+/* The checked form, for callers whose buffer size the compiler knows; the
+ * C library's own still does the check. */
+ssize_t __read_chk(int fd, void* data, size_t size, size_t capacity) {
+    if (cancelled())
+        return -1;
+    return real___read_chk()(fd, data, size, capacity);
 }
 
 ssize_t write(int fd, const void* data, size_t size) {

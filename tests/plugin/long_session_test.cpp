@@ -30,7 +30,7 @@ protected:
         return {thread_count(), mallinfo2().uordblks};
     }
     static void expectLevel(const Level& before) {
-        const Level after = level();
+        [[maybe_unused]] const Level after = level();
         // A joined thread can linger a moment in /proc under emulation (in
         // the count taken before, too); one that leaked never goes.
         waitUntil([&] { return thread_count() <= before.threads; }, 2s);
