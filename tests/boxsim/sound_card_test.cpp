@@ -18,6 +18,7 @@
 
 extern "C" int __open_2(const char*, int);
 extern "C" int __open64_2(const char*, int);
+extern "C" ssize_t __read_chk(int, void*, size_t, size_t);
 
 using namespace std::chrono_literals;
 namespace dsp = boxsim::dsp;
@@ -151,14 +152,19 @@ TEST_F(SoundCard, ARealTimeCardBlocksWritesAndASignalGetsThemOut) {
     // The write returns once all but about a third of a second is buffered.
     EXPECT_GT(std::chrono::steady_clock::now() - before, 450ms);
     close(fd);
-    // A card that never drains: only the host's kill gets the writer out.
+    // A card that never drains: only the host's kill gets the writer out,
+    // and its reads fail after it, in either form, as would a cancelled
+    // thread's (without it, reads on the device would fail with EBADF).
     use(dsp::SinkKind::null, "", false, true);
     struct Writer : eThread {
         int fd = -1;
         std::atomic<ssize_t> result{0};
+        std::atomic<bool> reads_cancelled{false};
         void thread() override {
             std::vector<unsigned char> lots(1 << 20);
             result = write(fd, lots.data(), lots.size());
+            reads_cancelled = read(fd, lots.data(), 1) < 0 && errno == ECANCELED &&
+                              __read_chk(fd, lots.data(), 1, 1) < 0 && errno == ECANCELED;
         }
     } writer;
     writer.fd = fd = configured(AFMT_S16_BE, 1, 44100);
@@ -168,6 +174,7 @@ TEST_F(SoundCard, ARealTimeCardBlocksWritesAndASignalGetsThemOut) {
     writer.kill(true);
     EXPECT_LT(std::chrono::steady_clock::now() - killed, 1s);
     EXPECT_LT(writer.result.load(), 1 << 20) << "the write must come back short or failed";
+    EXPECT_TRUE(writer.reads_cancelled);
     close(fd);
 }
 

@@ -26,14 +26,13 @@ protected:
     void SetUp() override { set_total_time_label(&label_); }
     void TearDown() override {
         set_total_time_label(nullptr);
-        EXPECT_EQ(file_info.decoder, nullptr);
-        EXPECT_EQ(file_info.is_playing, 0);
+        EXPECT_TRUE(!file_info.decoder && !file_info.is_playing) << "a play left its record";
     }
     std::string shown() const { return boxsim::textOf(label_); }
     // What a whole file, of the given bytes, puts on the device.
     Bytes play(const Bytes& file) {
         DeviceCapture device;
-        testaudio::writeFile(device.dir() / "in.flac", file);
+        device.dir().touch("in.flac", std::string(file.begin(), file.end()));
         play_file((device.dir() / "in.flac").c_str());
         return device.bytes();
     }
@@ -210,7 +209,6 @@ TEST_F(Decode, BrokenOrLyingFilesPlayWhatTheyCanAndNeverFault) {
         {"a length of 2^36 - 1", patched(13, {0x0F, 0xFF, 0xFF, 0xFF, 0xFF}), exact},
         {"a length of 0", patched(13, {0, 0, 0, 0, 0}), exact},
         {"cut in mid-frame, early", cut(0.2), prefix},
-        {"cut in mid-frame, halfway", cut(0.5), prefix},
         {"cut in mid-frame, late", cut(0.97), prefix},
         {"cut in the metadata", Bytes(good.begin(), good.begin() + 30), nothing},
         {"garbage after the metadata", garbage, anything},

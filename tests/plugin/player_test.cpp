@@ -216,9 +216,8 @@ TEST_F(Player, ThePictureShowsEveryWidgetWhereTheBoxPutsIt) {
     idle.paintWindow(boxsim::snapshot(window()));
     choose("long.flac");
     ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
-    boxsim::pressKey(window(), boxsim::RemoteKey::down);
-    boxsim::pressKey(window(), boxsim::RemoteKey::down);
-    boxsim::pressKey(window(), boxsim::RemoteKey::down);
+    for (int row = 1; row <= 3; ++row)
+        boxsim::pressKey(window(), boxsim::RemoteKey::down);
     playing.paintWindow(boxsim::snapshot(window()));
     auto pixel = [](const boxsim::ScreenPicture& p, int x, int y) {
         const SDL_Surface* s = p.surface();

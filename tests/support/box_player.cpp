@@ -28,9 +28,7 @@ void BoxPlayer::TearDown() {
     EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s)) << "the device is left open";
     set_total_time_label(nullptr);
     execThread = nullptr;
-    EXPECT_EQ(file_info.decoder, nullptr);
-    EXPECT_EQ(file_info.is_playing, 0);
-    EXPECT_EQ(audio, 0);
+    EXPECT_TRUE(!file_info.decoder && !file_info.is_playing && !audio) << "a play left its record";
     boxsim::dsp::configure({});
     EXPECT_EQ(testfs::openDescriptors(), fds_) << "a descriptor leaked or was closed";
     for (const auto& e : std::filesystem::directory_iterator("/hdd"))

@@ -44,12 +44,7 @@ struct Card {
     Card& refuse() { return set(refuse_); }
     Card& slowOpen() { return set(slow_open_); } // each open takes 5 s
     bool raw_ = false, fast_ = false, stall_ = false, refuse_ = false, slow_open_ = false;
-
-private:
-    Card& set(bool& flag) {
-        flag = true;
-        return *this;
-    }
+    Card& set(bool& flag) { return flag = true, *this; }
 };
 
 class BoxPlayer : public ::testing::Test {

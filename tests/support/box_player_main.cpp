@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     const testfs::ScratchDir base; // the folders behind the disk, removed after the tests
     base.mkdir("hdd");
     base.mkdir("jazz");
-    testaudio::writeTone(base / "a.flac", {}, 0.05);
+    testaudio::writeTone(base / "a.flac", {}, 1.0); // outlasts a stalled card
     std::string why;
     if (!boxsim::enterBoxRoot(
             {{"hdd", base / "hdd"}, {"jazz", base / "jazz"}, {"a.flac", base / "a.flac"}}, why)) {

@@ -75,12 +75,6 @@ std::vector<unsigned char> readFile(const std::string& path) {
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 std::size_t audioOffset(const std::vector<unsigned char>& flac) {
     std::size_t at = 4; // "fLaC"
     for (;;) {

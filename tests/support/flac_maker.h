@@ -36,7 +36,6 @@ bool writeFlac(const std::string& path, const Format& format,
 bool writeTone(const std::string& path, const Format& format, double seconds);
 
 std::vector<unsigned char> readFile(const std::string& path);
-void writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // Byte offset of the first audio frame: just past the last metadata block.
 std::size_t audioOffset(const std::vector<unsigned char>& flac);
