@@ -159,6 +159,8 @@ TEST_F(Decode, APlayShowsItsTimeThenResetsTheRecordButKeepsTheStream) {
     EXPECT_TRUE(file_info.sample_rate == 44100 && file_info.total_samples == 88200u &&
                 file_info.total_time == 2.0f)
         << "the stream's own fields stay";
+    EXPECT_EQ(decoder_constructor((device.dir() / "two.flac").c_str()), 1) << "opened";
+    decoder_destructor();
 }
 
 TEST_F(Decode, WhatCannotBeOpenedLeavesNoDecoderAndStillClosesTheDevice) {
