@@ -1,0 +1,30 @@
+// What boxsim has to tell the person using it, one line at a time: the sink
+// in use, a sink that failed, a fallback taken. Any part of boxsim says a
+// notice here; the front end in use shows it. A front end with a screen of
+// its own (terminal, window) shows notices on a status line while it is
+// open; otherwise, and always for the headless front end, they go to stderr
+// as they are said.
+//
+// Thread-safe: device threads say notices while the GUI thread draws.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace boxsim {
+
+// Says one line (no "boxsim: " prefix, no newline). Kept for the front end,
+// and written to stderr as "boxsim: LINE" unless a front end shows notices.
+void notice(const std::string& line);
+
+// A front end that draws notices itself takes them over from stderr while
+// it is open (true), and hands them back when it closes (false).
+void showNoticesOnScreen(bool on);
+
+// Every notice said so far, oldest first.
+std::vector<std::string> notices();
+// How many have been said; cheap enough to poll once a frame.
+std::size_t noticeCount();
+
+} // namespace boxsim
