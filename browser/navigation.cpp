@@ -1,6 +1,7 @@
 // Moving through the disk and starting playback from the file list.
 #include "browser/file_type.h"
 #include "playback/exec_thread.h"
+#include "playback/worker_record.h"
 #include "plugin/player_dialog.h"
 
 #include <cstring>
@@ -38,11 +39,11 @@ void eTivraDialog::selectedItem(eListBoxEntryText* entry) {
         return;
 
     // The worker of this window, or one an earlier window left playing.
+    // The new one starts only once that one has ended (start() sees to it).
     if (execThread.load() || worker_alive()) {
         stop_worker();
         sleep(1);
     }
-    free_ended_worker();
     auto* worker = new ExecThread(file);
     execThread = worker;
     worker->finished.connect(SigC::slot(*this, &eTivraDialog::execThreadFinished));

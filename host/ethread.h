@@ -1,6 +1,15 @@
-// eThread: the host's thread wrapper. run() starts thread() on a new thread;
-// when thread() returns, or the thread was killed, thread_finished() runs,
-// exactly once.
+// eThread: the host's thread wrapper, as the box's toolkit offers it.
+//
+// run() starts the virtual thread() on a new thread. kill(bool) stops it.
+// thread_finished() follows both a normal end of thread() and a kill.
+//
+// After kill(true) the thread has ended, thread_finished() included, within
+// a second. That is all the box promises. It does not say on which thread
+// thread_finished() runs, whether kill(true) returns before or after the
+// thread has ended, or where a killed thread stops: code run by thread()
+// must hold wherever the kill lands, and learns of its thread's end from
+// thread_finished(), not from when kill() returns. kill(false) stops
+// nothing and waits for the end.
 #pragma once
 
 #include <memory>
@@ -12,7 +21,6 @@ class eThreadPrivate;
 class eThread {
 public:
     eThread();
-    // A thread still running is stopped and joined first.
     virtual ~eThread();
     eThread(const eThread&) = delete;
     eThread& operator=(const eThread&) = delete;
@@ -20,8 +28,6 @@ public:
     // Starts thread() on a new thread. Returns 0, or -1 if it was started
     // before or could not start.
     int run(int prio = 0, int policy = 0);
-    // kill(true) stops the thread and returns once it has ended,
-    // thread_finished() included; kill(false) only waits for the end.
     void kill(bool sendcancel = false);
 
 protected:

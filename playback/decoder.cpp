@@ -1,8 +1,9 @@
 // The decode run and the metadata and error callbacks.
 #include "playback/decoder.h"
 
-#include "playback/exec_thread.h"
 #include "playback/frame_output.h"
+#include "playback/no_cancel.h"
+#include "playback/stop_request.h"
 #include "plugin/player_dialog.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 flac_file_info file_info;
@@ -24,12 +26,24 @@ unsigned char read_ahead[65536];
 std::size_t ahead_begin = 0;
 std::size_t ahead_end = 0;
 
+// Only a regular file is played. The browser saw one, but the name may
+// have become something else since (a named pipe, whose open would wait for
+// a writer): the name is opened without waiting, and what opened is
+// checked. A file does not block its open, so the open is not cut short
+// either: a descriptor opened and lost would leak.
 void open_source(const char* path) {
-    source = open(path, O_RDONLY | O_CLOEXEC);
+    const NoCancel whole;
     ahead_begin = ahead_end = 0;
+    source = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (source >= 0 && (fstat(source, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(source);
+        source = -1;
+    }
 }
 
 void close_source() {
+    const NoCancel whole;
     if (source >= 0)
         close(source);
     source = -1;
@@ -67,6 +81,7 @@ int decoder_constructor(const char* path) {
             flac_metadata_hdl, flac_error_hdl, &file_info) == FLAC__STREAM_DECODER_INIT_STATUS_OK &&
         FLAC__stream_decoder_process_until_end_of_metadata(file_info.decoder);
     if (!opened) {
+        const NoCancel whole;
         FLAC__stream_decoder_delete(file_info.decoder);
         file_info.decoder = nullptr;
         close_source();
@@ -129,6 +144,9 @@ void flac_metadata_hdl(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* m
 void flac_error_hdl(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void*) {}
 
 void decoder_destructor() {
+    // Not cut short by a kill: half a teardown would leave the rest to a
+    // second one that finds the record half reset.
+    const NoCancel whole;
     // Taking the decoder out first makes a second teardown release nothing.
     FLAC__StreamDecoder* decoder = file_info.decoder;
     file_info.decoder = nullptr;

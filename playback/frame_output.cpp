@@ -9,7 +9,7 @@
 #include "playback/frame_output.h"
 
 #include "playback/decoder.h"
-#include "playback/exec_thread.h"
+#include "playback/stop_request.h"
 
 #include <memory>
 #include <new>
@@ -81,6 +81,20 @@ void shallower(const FLAC__int32* const buffer[], unsigned channels, std::size_t
     }
 }
 
+// The whole frame, unless the worker is stopped: a device may take it in
+// part (a signal, a suspended and resumed process) and the rest is still
+// sound. A write that fails is not tried again; the next frame is handled
+// as usual.
+void write_frame(const unsigned char* bytes, std::size_t count) {
+    while (count > 0) {
+        const ssize_t n = write(audio.load(), bytes, count);
+        if (n <= 0 || stop_requested())
+            return;
+        bytes += n;
+        count -= static_cast<std::size_t>(n);
+    }
+}
+
 } // namespace
 
 std::size_t frame_to_s16be(const FLAC__Frame* frame, const FLAC__int32* const buffer[],
@@ -107,13 +121,9 @@ FLAC__StreamDecoderWriteStatus flac_write_hdl(const FLAC__StreamDecoder*, const 
         static_cast<std::size_t>(frame->header.blocksize) * frame->header.channels;
     std::uint16_t stack_buffer[frame_stack_values];
     std::uint16_t* out = values <= frame_stack_values ? stack_buffer : large_buffer();
-    if (out && values <= frame_max_values) {
-        const std::size_t count = frame_to_s16be(frame, buffer, out);
-        // A short or failed write loses the rest of this frame; the next
-        // frame is handled as usual.
-        ssize_t ignored = write(audio.load(), out, count);
-        (void)ignored;
-    }
+    if (out && values <= frame_max_values)
+        write_frame(reinterpret_cast<const unsigned char*>(out),
+                    frame_to_s16be(frame, buffer, out));
     // A stopped worker's writes fail at once; without this the decoder would
     // race through the rest of the file before the thread could end.
     if (stop_requested())

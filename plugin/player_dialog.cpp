@@ -1,15 +1,13 @@
 // The player window: construction, Stop, and what happens when it goes.
 #include "plugin/player_dialog.h"
 
-#include "playback/decoder.h"
 #include "playback/exec_thread.h"
+#include "playback/worker_record.h"
 
 eLabel* lb_ET = nullptr;
 eLabel* lb_line3 = nullptr;
 
 eTivraDialog::eTivraDialog() : eWindow(1), current_path() {
-    // A worker an earlier window left playing may have ended since.
-    free_ended_worker();
     cmove(ePoint(100, 75));
     cresize(eSize(510, 460));
     setText("Tivra 0.0.1");
@@ -78,12 +76,9 @@ eTivraDialog::eTivraDialog() : eWindow(1), current_path() {
 
 eTivraDialog::~eTivraDialog() {
     // A worker that outlives the window may be emitting finished right now;
-    // cut our slots off under the lock it emits under, not later in a base
-    // destructor, so the two never overlap.
-    {
-        std::lock_guard<std::mutex> hold(finished_emit_lock);
-        notify_callbacks();
-    }
+    // our slots are cut off here, never during an emission, rather than
+    // later in a base destructor.
+    disconnect_from_workers(*this);
     // The labels are freed with the window; late time updates find null.
     set_total_time_label(nullptr);
     lb_ET = nullptr;
@@ -96,8 +91,6 @@ void eTivraDialog::StopPlayer() {
     // Also a worker still opening its decoder (is_playing not yet set), and
     // one that an earlier window left playing: otherwise its file would play
     // on with no way left to stop it.
-    if (worker_alive())
-        stop_worker();
-    free_ended_worker();
+    stop_worker();
     setFocus(list);
 }

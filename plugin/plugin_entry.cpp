@@ -2,7 +2,7 @@
 // user leaves it.
 #include "plugin/plugin_entry.h"
 
-#include "playback/exec_thread.h"
+#include "playback/worker_record.h"
 #include "plugin/player_dialog.h"
 
 #include <unistd.h>
@@ -15,10 +15,8 @@ extern "C" __attribute__((visibility("default"))) int plugin_exec(void*) {
     if (result) {
         // Also a worker still opening its file, or one an earlier window
         // left playing: it would play on after the window has gone.
-        if (worker_alive())
-            stop_worker();
+        stop_worker();
         sleep(1);
     }
-    free_ended_worker();
     return 0;
 }

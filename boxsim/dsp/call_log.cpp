@@ -1,5 +1,7 @@
 #include "boxsim/dsp/call_log.h"
 
+#include "boxsim/dsp/no_cancel.h"
+
 namespace boxsim::dsp {
 
 CallLog::~CallLog() {
@@ -24,6 +26,8 @@ void CallLog::setRecording(bool on) {
 }
 
 void CallLog::add(std::string line) {
+    // Written from the player's thread: a kill must not cut a line in two.
+    const NoCancel whole;
     std::lock_guard<std::mutex> hold(lock_);
     if (file_) {
         std::fprintf(file_, "%s\n", line.c_str());

@@ -1,5 +1,5 @@
-/* Between the interposed C library entry points and the parts of the host
- * they hand calls to: the card and the thread wrapper. */
+/* Between the interposed C library entry points and the card they hand
+ * device calls to. */
 #pragma once
 
 #include <stddef.h>
@@ -8,10 +8,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* Implemented by the host's thread wrapper: true on a thread that has been
- * killed. Weak: a process without the toolkit has no such threads. */
-int boxsim_thread_cancelled(void) __attribute__((weak));
 
 /* Implemented by the card. */
 int boxsim_dsp_serves(const char* path);

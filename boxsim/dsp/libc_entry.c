@@ -2,17 +2,13 @@
  * library the host links ahead of the C library, they take the C library's
  * place for the whole process, plug-ins loaded later included:
  *
- * - the device: open, ioctl, write, close, and the copies dup and fcntl
- *   make, on "/dev/dsp" reach the stand-in card;
- * - killed threads: a thread of the host's wrapper that has been killed is
- *   not unwound; instead its open, read and write fail with ECANCELED, as
- *   the calls at which a cancelled thread would have stopped.
- *
- * Every other call goes on to the C library. open() reaches it under four
- * names depending on the caller's build flags: plain, large-file (open64)
- * and the checked forms that _FORTIFY_SOURCE uses (__open_2, __open64_2);
- * fcntl also as fcntl64, read also as __read_chk. All are served. This
- * file is built without those flags so that each name means itself. */
+ * open, ioctl, write, close, and the copies dup and fcntl make, on
+ * "/dev/dsp" reach the stand-in card. Every other call goes on to the C
+ * library. open() reaches it under four names depending on the caller's
+ * build flags: plain, large-file (open64) and the checked forms that
+ * _FORTIFY_SOURCE uses (__open_2, __open64_2); fcntl also as fcntl64. All
+ * are served. This file is built without those flags so that each name
+ * means itself. */
 #define _GNU_SOURCE
 #include "boxsim/dsp/libc_calls.h"
 
@@ -26,8 +22,6 @@
 typedef int (*open_fn)(const char*, int, ...);
 typedef int (*ioctl_fn)(int, unsigned long, ...);
 typedef int (*fcntl_fn)(int, int, ...);
-typedef ssize_t (*read_fn)(int, void*, size_t);
-typedef ssize_t (*read_chk_fn)(int, void*, size_t, size_t);
 typedef ssize_t (*write_fn)(int, const void*, size_t);
 typedef int (*fd_fn)(int);
 
@@ -51,19 +45,9 @@ NEXT(open_fn, open64)
 NEXT(ioctl_fn, ioctl)
 NEXT(fcntl_fn, fcntl)
 NEXT(fcntl_fn, fcntl64)
-NEXT(read_fn, read)
-NEXT(read_chk_fn, __read_chk)
 NEXT(write_fn, write)
 NEXT(fd_fn, close)
 NEXT(fd_fn, dup)
-
-static int cancelled(void) {
-    if (boxsim_thread_cancelled && boxsim_thread_cancelled()) {
-        errno = ECANCELED;
-        return 1;
-    }
-    return 0;
-}
 
 static int mode_argument(int flags, va_list args) {
     if ((flags & O_CREAT) || (flags & __O_TMPFILE) == __O_TMPFILE)
@@ -73,8 +57,6 @@ static int mode_argument(int flags, va_list args) {
 
 /* The card's, or the C library's under the name the caller used. */
 static int open_served(open_fn real, const char* path, int flags, int mode) {
-    if (cancelled())
-        return -1;
     if (boxsim_dsp_serves(path))
         return boxsim_dsp_open(flags);
     return real(path, flags, mode);
@@ -146,23 +128,7 @@ int dup(int fd) {
     return result;
 }
 
-ssize_t read(int fd, void* data, size_t size) {
-    if (cancelled())
-        return -1;
-    return real_read()(fd, data, size);
-}
-
-/* The checked form, for callers whose buffer size the compiler knows; the
- * C library's own still does the check. */
-ssize_t __read_chk(int fd, void* data, size_t size, size_t capacity) {
-    if (cancelled())
-        return -1;
-    return real___read_chk()(fd, data, size, capacity);
-}
-
 ssize_t write(int fd, const void* data, size_t size) {
-    if (cancelled())
-        return -1;
     if (boxsim_dsp_owns(fd))
         boxsim_dsp_note_write(fd, size);
     return real_write()(fd, data, size);

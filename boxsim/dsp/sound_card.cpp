@@ -6,6 +6,8 @@
 #include "boxsim/dsp/call_log.h"
 #include "boxsim/dsp/dsp_device.h"
 #include "boxsim/dsp/libc_calls.h"
+#include "boxsim/dsp/no_cancel.h"
+#include "boxsim/notices/notices.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +19,9 @@
 #include <map>
 #include <memory>
 #include <poll.h>
+#include <pthread.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace boxsim::dsp {
@@ -34,9 +39,15 @@ public:
     }
 
     void configure(const Settings& settings) {
-        std::lock_guard<std::mutex> hold(lock_);
-        settings_ = settings;
-        sink_.reset();
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            settings_ = settings;
+        }
+        std::shared_ptr<AudioSink> old_sink;
+        {
+            std::lock_guard<std::mutex> hold(sink_lock_);
+            old_sink.swap(sink_);
+        }
         log_.setFile(settings.log_path);
         log_.setRecording(settings.record);
     }
@@ -44,43 +55,75 @@ public:
     bool serves(const char* path) {
         if (!path || std::strcmp(path, device_path) != 0)
             return false;
-        std::lock_guard<std::mutex> hold(lock_);
+        bool automatic;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            automatic = settings_.sink == SinkKind::automatic;
+        }
         // With no sink chosen, a machine that has a real device keeps it.
-        return settings_.sink != SinkKind::automatic || access(device_path, F_OK) != 0;
+        return !automatic || access(device_path, F_OK) != 0;
     }
 
+    // A cancellation point, as the C library's open is: a kill pending or
+    // arriving while it waits cuts the caller short here, before anything
+    // is held. Once the descriptor exists nothing cuts it short.
     int open(int flags) {
-        std::unique_lock<std::mutex> hold(lock_);
-        // One open at a time, as the box's driver takes it.
-        if (settings_.refuse || !descriptors_.empty()) {
-            hold.unlock();
+        pthread_testcancel();
+        Settings settings;
+        bool busy;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            // One open at a time, as the box's driver takes it: a device
+            // open, or one being opened, refuses the next at once.
+            busy = settings_.refuse || opening_ || !descriptors_.empty();
+            opening_ = opening_ || !busy;
+            settings = settings_;
+        }
+        if (busy) {
             log_.add(std::string("open ") + device_path + " busy");
             errno = EBUSY;
             return -1;
         }
-        log_.add(std::string("open ") + device_path);
-        if (settings_.open_delay_ms > 0) {
-            const int delay = settings_.open_delay_ms;
-            hold.unlock();
+        const Opening opening(*this);
+        if (settings.open_delay_ms > 0) {
             // Like a driver's own wait: interrupted, the open fails.
-            if (poll(nullptr, 0, delay) < 0 && errno == EINTR)
+            if (poll(nullptr, 0, settings.open_delay_ms) < 0 && errno == EINTR)
                 return -1;
-            hold.lock();
         }
-        // One sink, one stretch at a time: let the last close play out.
-        waitDrained(hold, std::chrono::steady_clock::now() + drain_wait, false);
+        // One sink, one stretch at a time: the last close plays out first.
+        waitDrained(std::chrono::steady_clock::now() + drain_wait, false);
+
+        const NoCancel whole;
+        const std::shared_ptr<AudioSink> into = sink(settings);
         // A fast card whose sink keeps no bytes takes them at once into
         // nothing: the player's descriptor is /dev/null's, with no pipe and
         // no drain between.
-        const bool discard = settings_.fast && !settings_.stall && !sink()->keepsBytes();
+        const bool discard = settings.fast && !settings.stall && !into->keepsBytes();
         int read_end = -1;
         const int fd = discard ? ::open("/dev/null", O_WRONLY | (flags & O_CLOEXEC))
                                : openPipe(flags, read_end);
         if (fd < 0)
             return -1;
-        descriptors_[fd] =
-            std::make_shared<DspDevice>(read_end, sink(), !settings_.fast, settings_.stall);
-        descriptor_count_.fetch_add(1);
+        std::shared_ptr<DspDevice> device;
+        try {
+            device = std::make_shared<DspDevice>(read_end, into, !settings.fast, settings.stall);
+        } catch (const std::system_error& e) {
+            // No thread to drain it (the user's process limit, say): the
+            // open fails as a driver's would, and says why.
+            ::close(fd);
+            if (read_end >= 0)
+                ::close(read_end);
+            notice(std::string("cannot open ") + device_path + ": no thread to play it (" +
+                   e.what() + ")");
+            errno = EAGAIN;
+            return -1;
+        }
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            descriptors_[fd] = device;
+            descriptor_count_.fetch_add(1);
+        }
+        log_.add(std::string("open ") + device_path);
         return fd;
     }
 
@@ -138,7 +181,12 @@ public:
             log_.add("write " + std::to_string(size));
     }
 
+    // A cancellation point at its start, as the C library's close is: a
+    // kill pending there leaves the descriptor open. Past that point it
+    // always closes.
     int close(int fd) {
+        pthread_testcancel();
+        const NoCancel whole;
         std::shared_ptr<DspDevice> device;
         {
             std::lock_guard<std::mutex> hold(lock_);
@@ -177,8 +225,7 @@ public:
     }
 
     bool waitUntilIdle(std::chrono::milliseconds timeout) {
-        std::unique_lock<std::mutex> hold(lock_);
-        return waitDrained(hold, std::chrono::steady_clock::now() + timeout, true);
+        return waitDrained(std::chrono::steady_clock::now() + timeout, true);
     }
 
 private:
@@ -221,18 +268,20 @@ private:
         return fd;
     }
 
-    // Polls: the drain threads do not know the card. With all_closed, open
-    // devices count as busy too.
-    bool waitDrained(std::unique_lock<std::mutex>& hold,
-                     std::chrono::steady_clock::time_point deadline, bool all_closed) {
-        while (!(reapDrained() && (!all_closed || descriptors_.empty()))) {
+    // Polls, without the lock between looks: the drain threads do not know
+    // the card. With all_closed, open devices count as busy too. A
+    // cancellation point, through its sleep.
+    bool waitDrained(std::chrono::steady_clock::time_point deadline, bool all_closed) {
+        for (;;) {
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                if (reapDrained() && (!all_closed || descriptors_.empty()))
+                    return true;
+            }
             if (std::chrono::steady_clock::now() >= deadline)
                 return false;
-            hold.unlock();
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            hold.lock();
         }
-        return true;
     }
 
     // Drops devices that have played out; true when none is left draining.
@@ -242,23 +291,25 @@ private:
         return draining_.empty();
     }
 
-    std::shared_ptr<AudioSink> sink() {
+    // The session's sink, made at the first open that needs it.
+    std::shared_ptr<AudioSink> sink(const Settings& settings) {
+        std::lock_guard<std::mutex> hold(sink_lock_);
         if (sink_)
             return sink_;
-        switch (settings_.sink) {
-        case SinkKind::wav: sink_ = makeWavSink(settings_.target); break;
-        case SinkKind::raw: sink_ = makeRawSink(settings_.target); break;
+        switch (settings.sink) {
+        case SinkKind::wav: sink_ = makeWavSink(settings.target); break;
+        case SinkKind::raw: sink_ = makeRawSink(settings.target); break;
         case SinkKind::alsa:
-            sink_ = makeAlsaSink(settings_.target);
+            sink_ = makeAlsaSink(settings.target);
             if (!sink_)
-                std::fprintf(stderr, "boxsim: no ALSA in this build; playing into nothing\n");
+                notice("no ALSA in this build; playing into nothing");
             break;
         case SinkKind::null: break;
         case SinkKind::automatic:
             if (!told_no_device_) {
                 told_no_device_ = true;
-                std::fprintf(stderr, "boxsim: this machine has no /dev/dsp; playing into nothing "
-                                     "in real time (choose a sink with --dsp)\n");
+                notice("this machine has no /dev/dsp; playing into nothing in real time "
+                       "(choose a sink with --dsp)");
             }
             break;
         }
@@ -267,14 +318,28 @@ private:
         return sink_;
     }
 
+    // Until the open has its device or has failed, other opens are refused.
+    struct Opening {
+        explicit Opening(SoundCard& card) : card(card) {}
+        ~Opening() {
+            std::lock_guard<std::mutex> hold(card.lock_);
+            card.opening_ = false;
+        }
+        SoundCard& card;
+    };
+
+    // Guards what follows it. Nothing that may reach the interposed entry
+    // points is called while it is held: they take it too.
     std::mutex lock_;
     Settings settings_;
-    std::shared_ptr<AudioSink> sink_;
+    bool opening_ = false;
     // Open descriptors of the device: one per open, and any copies of it.
     std::map<int, std::shared_ptr<DspDevice>> descriptors_;
     std::vector<std::shared_ptr<DspDevice>> draining_;
     std::atomic<std::size_t> descriptor_count_{0};
     CallLog log_;
+    std::mutex sink_lock_;
+    std::shared_ptr<AudioSink> sink_;
     bool told_no_device_ = false;
 };
 

@@ -17,6 +17,7 @@
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
+#include "boxsim/toolkit/kill_model.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <cstdio>
@@ -142,6 +143,7 @@ int main(int argc, char** argv) {
         if (!front)
             return fail("the terminal front end needs a terminal; use --headless --keys SCRIPT", 2);
     }
+    setKillModel(options.kill);
     watchForShutdown();
     setModalDriver(front.get());
 

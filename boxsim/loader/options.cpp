@@ -7,7 +7,7 @@ namespace boxsim {
 const char* const usage =
     "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]\n"
     "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
-    "              [--headless --keys SCRIPT]\n";
+    "              [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]\n";
 
 const char* const help =
     "The box's host: loads the plug-in and runs it, again and again, until you quit.\n"
@@ -21,6 +21,11 @@ const char* const help =
     "                  where the box's screen is shown: in this terminal, or in a\n"
     "                  window on the desktop; without it a window when a display\n"
     "                  opens (DISPLAY or WAYLAND_DISPLAY), else the terminal\n"
+    "  --kill cancel|cancel-nowait\n"
+    "                  how the host's kill of a plug-in's thread behaves: both\n"
+    "                  cancel it at its next blocking call, unwinding it, and run\n"
+    "                  its end hook; cancel (the default) returns once it has\n"
+    "                  ended, cancel-nowait returns at once\n"
     "  --headless --keys SCRIPT\n"
     "                  read keys from SCRIPT instead of the terminal\n"
     "\n"
@@ -106,6 +111,15 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 error = "--screen takes terminal or window, not \"" + v + "\"";
                 return false;
             }
+        } else if (arg == "--kill") {
+            if (!value(v))
+                return false;
+            const auto model = killModelNamed(v);
+            if (!model) {
+                error = "--kill takes cancel or cancel-nowait, not \"" + v + "\"";
+                return false;
+            }
+            options.kill = *model;
         } else if (arg == "--headless") {
             options.headless = true;
         } else if (arg == "--keys") {

@@ -1,10 +1,11 @@
 // boxsim's command line:
 //   boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]
 //          [--fast] [--dsp-log FILE] [--screen terminal|window]
-//          [--headless --keys SCRIPT]
+//          [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]
 #pragma once
 
 #include "boxsim/dsp/sound_card.h"
+#include "boxsim/toolkit/kill_model.h"
 
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ struct Options {
     // display opens, else the terminal).
     enum class Screen { automatic, terminal, window } screen = Screen::automatic;
     std::string keys;
+    KillModel kill = KillModel::cancel;
     bool help = false;
 };
 

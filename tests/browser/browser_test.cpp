@@ -151,8 +151,7 @@ TEST_F(Browser, FilesPlayFromTheirFullPathAndOnlyTheUpEntryGoesUp) {
         for (const std::string& choice : p.choices)
             choose(choice);
         EXPECT_EQ(playing(), p.plays);
-        stop_worker();
-        free_ended_worker();
+        endWorker();
     }
     EXPECT_EQ(path(), "/hdd/a");
 }

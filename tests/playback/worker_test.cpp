@@ -3,6 +3,8 @@
 #include "boxsim/toolkit/thread_registry.h"
 #include "playback/decoder.h"
 #include "playback/frame_output.h"
+#include "playback/stop_request.h"
+#include "playback/worker_record.h"
 #include "tests/support/box_player.h"
 #include "tests/support/open_fds.h"
 
@@ -33,7 +35,6 @@ TEST_F(Worker, AnyStreamPlaysWholeIntoTheDeviceTheBoxSetsUp) {
         const auto signal = testaudio::makeSignal(f, 20000);
         ASSERT_TRUE(testaudio::writeFlac("/hdd/f.flac", f, signal));
         finished = 0;
-        free_ended_worker();
         start("/hdd/f.flac");
         ASSERT_TRUE(waitUntil([this] { return finished == 1; }));
         const auto c = calls();
@@ -71,7 +72,7 @@ TEST_F(Worker, WithStandardInputClosedTheDeviceStaysOffIt) {
     const bool playing = waitUntil([] { return file_info.is_playing == 1; });
     const int fd = audio;
     const bool close_on_exec = fcntl(fd, F_GETFD) & FD_CLOEXEC;
-    stop_worker();
+    endWorker();
     const std::size_t open_after = boxsim::dsp::openDevices();
     dup2(saved, 0);
     dup2(saved_err, 2);
@@ -89,7 +90,7 @@ TEST_F(Worker, ItsOwnStopRequestEndsTheDecodeWhateverTheHostsKillDoes) {
     card(Card().stall());
     start(tone("/hdd/long.flac", 1.0));
     ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
-    stop_worker();
+    endWorker();
     ASSERT_TRUE(stop_requested());
     audio = open("/hdd/after-stop.raw", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     play_file("/hdd/long.flac");
@@ -122,18 +123,57 @@ TEST_F(Worker, TheEndHookReleasesWhatABodyCutShortLeftOpen) {
     close(pipe_fds[0]);
 }
 
-TEST_F(Worker, KillsAtRandomMomentsLeaveNothingBehind) {
-    const std::string files[] = {tone("/hdd/short.flac", 0.05), tone("/hdd/mid.flac", 0.5),
+TEST_F(Worker, AKillInMidPlayTearsDownOnceFromTheEndHook) {
+    // The host's kill alone, no request of the plug-in's: the body is cut
+    // short in its blocked write, and the end hook finds the decoder open.
+    struct Probe : ExecThread {
+        using ExecThread::ExecThread;
+        std::atomic<int> playing_at_end{-1};
+        void thread_finished() override {
+            playing_at_end = file_info.is_playing.load();
+            ExecThread::thread_finished();
+        }
+    };
+    card(Card().stall());
+    auto* worker = new Probe(tone("/hdd/long.flac", 1.0));
+    execThread = worker;
+    worker->start();
+    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
+    worker->kill(true);
+    ASSERT_TRUE(waitUntil([] { return !worker_alive(); }));
+    EXPECT_EQ(worker->playing_at_end, 1);
+    EXPECT_EQ(label.texts(), (std::vector<std::string>{"00:01", "00:00"}));
+    EXPECT_TRUE(!file_info.is_playing && !file_info.decoder && !audio);
+}
+
+TEST_F(Worker, KilledAnywhereItEndsOnceAndLeavesNothingBehind) {
+    // Kills at random moments: opening the device (a slow card), reading the
+    // metadata, reading, writing (a fast card, or a stalled one), tearing
+    // down; by the host alone or after the plug-in's own request. Each time
+    // one teardown ("00:00"), one finished, the device closed, nothing held.
+    // Long enough to show a time other than "00:00", short enough to end
+    // on a fast card before some of the kills.
+    const std::string files[] = {tone("/hdd/short.flac", 1.0), tone("/hdd/mid.flac", 2.0),
                                  "/hdd/missing.flac"};
-    card(Card().raw().fast());
-    std::mt19937 random(20261206);
-    for (int i = 0; i < 200; ++i) {
+    std::mt19937 random(20261207);
+    for (int i = 0; i < 300; ++i) {
+        card(i % 5 == 3 ? Card().stall() : i % 5 == 4 ? Card().slowOpen() : Card().raw().fast());
         finished = 0;
+        const auto shown = label.texts().size();
         ExecThread* worker = start(files[i % 3]);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
-        worker->kill(true);
-        ASSERT_TRUE(finished == 1 && !file_info.decoder && !file_info.is_playing && !audio)
+        if (i % 2)
+            worker->kill(true);
+        else
+            stop_worker();
+        ASSERT_TRUE(waitUntil([] { return !worker_alive(); })) << "cycle " << i;
+        const auto texts = label.texts();
+        const auto c = calls();
+        EXPECT_TRUE(finished == 1 && !file_info.decoder && !file_info.is_playing && !audio &&
+                    std::count(texts.begin() + shown, texts.end(), "00:00") == 1 &&
+                    std::count(c.begin(), c.end(), "open /dev/dsp") ==
+                        std::count(c.begin(), c.end(), "close"))
             << "cycle " << i << ": not ended once, or something left held";
-        free_ended_worker();
+        stop_worker();
     }
 }

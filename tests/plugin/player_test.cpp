@@ -106,17 +106,18 @@ TEST_F(Player, StopEndsAnyWorkerAtOnceAndOnce) {
         choose("long.flac");
         execThread.load()->finished.connect([this](int) { ++finished; });
         // A slow open is stopped once it has begun.
-        ASSERT_TRUE(waitUntil(
-            [&] { return c.slow_open_ ? calls().size() == 1 : file_info.is_playing == 1; }));
+        ASSERT_TRUE(c.slow_open_ ? (std::this_thread::sleep_for(200ms), true)
+                                 : waitUntil([] { return file_info.is_playing == 1; }));
         window().setFocus(nullptr);
         const auto before = Clock::now();
         window().StopPlayer();
         EXPECT_LT(Clock::now() - before, 1s);
-        EXPECT_TRUE(finished == 1 && !file_info.is_playing && !execThread);
+        EXPECT_TRUE(waitUntil([this] { return finished == 1 && !worker_alive(); }, 1s));
+        EXPECT_TRUE(!file_info.is_playing && !execThread);
         EXPECT_EQ(boxsim::focusOf(window()), window().fileList());
         window().StopPlayer();
         EXPECT_EQ(finished, 1);
-        EXPECT_EQ(calls().size() == 1, c.slow_open_) << "a stopped open went on to play";
+        EXPECT_EQ(calls().empty(), c.slow_open_) << "a stopped open went on to play";
     }
 }
 
@@ -149,7 +150,7 @@ TEST_F(Player, AWindowClosedWithResultZeroNeitherStopsNorWaits) {
     EXPECT_EQ(boxsim::liveThreads(), 1u) << "the file plays on";
     // It ends on its own, with no window left to show its time in.
     EXPECT_TRUE(waitUntil([] { return boxsim::liveThreads() == 0; }, 10s) && !file_info.is_playing);
-    free_ended_worker(); // as the next window would
+    stop_worker(); // as the next Stop would: frees it
     EXPECT_EQ(execThread, nullptr) << "the freed worker's handle was left behind";
 }
 
@@ -159,7 +160,7 @@ TEST_F(Player, AFileLeftPlayingByAnEarlierRunIsStillTheOneWorker) {
     EXPECT_LT(r.took, 900ms);
     ASSERT_TRUE(worker_alive());
     // The next window shows its total time, and its Stop stops it.
-    r = run("dump blue dump hostclose");
+    r = run("dump blue idle dump hostclose");
     EXPECT_EQ(time_in(r, 0), "00:30");
     EXPECT_EQ(time_in(r, 1), "00:00");
     EXPECT_FALSE(worker_alive());
@@ -167,13 +168,16 @@ TEST_F(Player, AFileLeftPlayingByAnEarlierRunIsStillTheOneWorker) {
     // wait, and leaving stops that. The card takes one open at a time: a
     // second worker beside the first would have been refused.
     run("down down down ok wait 300 hostclose");
+    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }))
+        << "a Stop's sound plays out first";
     r = run("down down ok wait 200 hostclose");
     EXPECT_GE(r.took, 1s);
     run("exit");
     EXPECT_FALSE(worker_alive());
     const auto c = calls();
     EXPECT_TRUE(std::count(c.begin(), c.end(), "open /dev/dsp") == 3 &&
-                std::count(c.begin(), c.end(), "open /dev/dsp busy") == 0);
+                std::count(c.begin(), c.end(), "open /dev/dsp busy") == 0)
+        << ::testing::PrintToString(c);
 }
 
 TEST_F(Player, StopLeavingAndTheHostAnswerAtOnceInDataWithoutFrames) {
@@ -197,8 +201,9 @@ TEST_F(Player, StopLeavingAndTheHostAnswerAtOnceInDataWithoutFrames) {
     play_into_the_zeros();
     before = Clock::now();
     boxsim::stopAllThreads();
+    EXPECT_TRUE(waitUntil([] { return !worker_alive(); }));
     EXPECT_LT(Clock::now() - before, 1s) << "the host's stop";
-    free_ended_worker();
+    stop_worker();
     closeWindow();
     const Run r = run("down ok down ok wait 300 exit");
     EXPECT_LT(r.took, 300ms + 1s + 1s) << "leaving: a second's wait and a prompt stop";

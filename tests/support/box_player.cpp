@@ -22,8 +22,7 @@ void BoxPlayer::SetUp() {
 
 void BoxPlayer::TearDown() {
     window_.reset();
-    stop_worker();
-    free_ended_worker();
+    endWorker();
     EXPECT_TRUE(waitUntil([] { return boxsim::liveThreads() == 0; })) << "a thread is left";
     EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s)) << "the device is left open";
     set_total_time_label(nullptr);
@@ -108,4 +107,10 @@ ExecThread* BoxPlayer::start(const std::string& path) {
     worker->finished.connect([this](int) { ++finished; });
     worker->start();
     return worker;
+}
+
+void BoxPlayer::endWorker() {
+    stop_worker();
+    EXPECT_TRUE(waitUntil([] { return !worker_alive(); })) << "a killed worker did not end";
+    stop_worker(); // frees it, if the kill returned before its end
 }

@@ -9,6 +9,7 @@
 
 #include "boxsim/dsp/sound_card.h"
 #include "playback/exec_thread.h"
+#include "playback/worker_record.h"
 #include "plugin/player_dialog.h"
 #include "tests/support/flac_maker.h"
 #include "tests/support/recording_label.h"
@@ -79,6 +80,9 @@ protected:
 
     // A worker started as the list starts one, its finished counted.
     ExecThread* start(const std::string& path);
+    // Stops the module's worker, waits for its end and frees it, under
+    // either kill model.
+    static void endWorker();
     std::atomic<int> finished{0};
     RecordingLabel label; // shows the total time while no window does
 

@@ -1,17 +1,29 @@
 // Test main for the box's disk: a folder at /hdd, a folder /jazz and a file
-// /a.flac at the root, in a private mount namespace; then the tests.
+// /a.flac at the root, in a private mount namespace; then the tests, under
+// the host's kill model that --kill=MODEL names (cancel by default).
 #include "boxsim/hdd/box_root.h"
+#include "boxsim/toolkit/kill_model.h"
 #include "tests/support/flac_maker.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto chosen = boxsim::killModelNamed(arg.substr(arg.find('=') + 1));
+        if (arg.rfind("--kill=", 0) != 0 || !chosen) {
+            std::fprintf(stderr, "unknown argument %s\n", argv[i]);
+            return 2;
+        }
+        boxsim::setKillModel(*chosen);
+    }
     const testfs::ScratchDir base; // the folders behind the disk, removed after the tests
     base.mkdir("hdd");
     base.mkdir("jazz");
