@@ -18,7 +18,9 @@ packages=(
 cache_root=${TIVRA_PPC_CACHE:-/var/cache/tivra-ppc}
 flac_version=$(dpkg-query -W -f='${Version}' libflac-dev)
 sigc_version=$(dpkg-query -W -f='${Version}' libsigc++-2.0-dev)
-prefix="$cache_root/flac-${flac_version}_sigc-${sigc_version}"
+# The recipe's own version: a change to how they are built makes a new entry.
+recipe=2
+prefix="$cache_root/flac-${flac_version}_sigc-${sigc_version}_r${recipe}"
 
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
@@ -55,11 +57,14 @@ ls flac_*.orig.tar.* libsigc++-2.0_*.orig.tar.* >/dev/null
 rm -rf "$prefix"
 mkdir -p "$prefix"
 
+# With unwind tables: a killed worker is unwound through libFLAC's frames
+# (its read and write callbacks are where a kill finds it).
 echo "ppc-deps: building libFLAC for powerpc" >&2
 mkdir flac && tar -xf flac_*.orig.tar.* -C flac --strip-components=1
 (cd flac && ./configure --host=powerpc-linux-gnu --prefix="$prefix" --disable-ogg \
     --disable-programs --disable-examples --disable-doxygen-docs --disable-cpplibs \
-    CFLAGS="-O2" >/dev/null && make -j"$(nproc)" install >/dev/null)
+    CFLAGS="-O2 -fexceptions -fasynchronous-unwind-tables" >/dev/null &&
+    make -j"$(nproc)" install >/dev/null)
 
 echo "ppc-deps: building libsigc++ 2.0 for powerpc" >&2
 mkdir sigc && tar -xf libsigc++-2.0_*.orig.tar.* -C sigc --strip-components=1

@@ -14,7 +14,9 @@ int boxsim_dsp_serves(const char* path);
 int boxsim_dsp_open(int flags);
 int boxsim_dsp_owns(int fd);
 int boxsim_dsp_ioctl(int fd, unsigned long request, void* arg);
-void boxsim_dsp_note_write(int fd, size_t size);
+/* A write of size bytes on the device fd, noted before it is made: returns
+ * how many of them the device takes in this call. */
+size_t boxsim_dsp_write(int fd, size_t size);
 int boxsim_dsp_close(int fd);
 /* new_fd is a copy of the device descriptor fd (dup, fcntl F_DUPFD). */
 void boxsim_dsp_dup(int fd, int new_fd);

@@ -130,7 +130,7 @@ int dup(int fd) {
 
 ssize_t write(int fd, const void* data, size_t size) {
     if (boxsim_dsp_owns(fd))
-        boxsim_dsp_note_write(fd, size);
+        size = boxsim_dsp_write(fd, size);
     return real_write()(fd, data, size);
 }
 

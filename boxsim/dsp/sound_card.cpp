@@ -43,6 +43,7 @@ public:
             std::lock_guard<std::mutex> hold(lock_);
             settings_ = settings;
         }
+        half_writes_ = settings.half_writes;
         std::shared_ptr<AudioSink> old_sink;
         {
             std::lock_guard<std::mutex> hold(sink_lock_);
@@ -176,9 +177,10 @@ public:
         return 0;
     }
 
-    void noteWrite(std::size_t size) {
+    std::size_t write(std::size_t size) {
         if (log_.active())
             log_.add("write " + std::to_string(size));
+        return half_writes_.load() && size > 1 ? (size + 1) / 2 : size;
     }
 
     // A cancellation point at its start, as the C library's close is: a
@@ -204,6 +206,13 @@ public:
             }
         }
         log_.add("close");
+        int delay_ms;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            delay_ms = settings_.close_delay_ms;
+        }
+        if (delay_ms > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
         // No longer ours, so the ordinary entry point passes it on, and
         // tools that follow descriptors (ThreadSanitizer) see it closed.
         const int result = ::close(fd);
@@ -337,6 +346,7 @@ private:
     std::map<int, std::shared_ptr<DspDevice>> descriptors_;
     std::vector<std::shared_ptr<DspDevice>> draining_;
     std::atomic<std::size_t> descriptor_count_{0};
+    std::atomic<bool> half_writes_{false};
     CallLog log_;
     std::mutex sink_lock_;
     std::shared_ptr<AudioSink> sink_;
@@ -377,8 +387,8 @@ int boxsim_dsp_owns(int fd) {
 int boxsim_dsp_ioctl(int fd, unsigned long request, void* arg) {
     return boxsim::dsp::SoundCard::instance().ioctl(fd, request, arg);
 }
-void boxsim_dsp_note_write(int, size_t size) {
-    boxsim::dsp::SoundCard::instance().noteWrite(size);
+size_t boxsim_dsp_write(int, size_t size) {
+    return boxsim::dsp::SoundCard::instance().write(size);
 }
 int boxsim_dsp_close(int fd) {
     return boxsim::dsp::SoundCard::instance().close(fd);

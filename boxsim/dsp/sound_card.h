@@ -27,12 +27,14 @@ enum class SinkKind {
 
 struct Settings {
     SinkKind sink = SinkKind::automatic;
-    std::string target;    // the file for wav and raw, the ALSA device name for alsa
-    bool fast = false;     // drain at once instead of in real time
-    bool refuse = false;   // every open fails with EBUSY, as a card in use would
-    bool stall = false;    // takes no data while open: writes block once the buffer is full
-    int open_delay_ms = 0; // each open takes this long; a signal cuts it short with EINTR
-    std::string log_path;  // appends one line per device call
+    std::string target;       // the file for wav and raw, the ALSA device name for alsa
+    bool fast = false;        // drain at once instead of in real time
+    bool refuse = false;      // every open fails with EBUSY, as a card in use would
+    bool stall = false;       // takes no data while open: writes block once the buffer is full
+    int open_delay_ms = 0;    // each open takes this long; a signal cuts it short with EINTR
+    int close_delay_ms = 0;   // each close takes this long, and nothing cuts it short
+    bool half_writes = false; // each write takes half of what it is given, as one cut short does
+    std::string log_path;     // appends one line per device call
     // Keeps every call in memory for deviceCalls(). For tests: the record
     // grows with every write.
     bool record = true;

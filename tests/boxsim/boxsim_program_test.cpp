@@ -143,6 +143,22 @@ TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {
     EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"), testaudio::toS16be(signal, 16));
 }
 
+TEST_F(BoxsimProgram, ASuspendedAndResumedSessionLosesNoSound) {
+    // Ctrl-Z, then fg: the player's blocked write comes back short, and the
+    // rest of its frame must still reach the device.
+    dir_.mkdir("disk");
+    const auto signal = testaudio::makeSignal({}, 44100 * 2);
+    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", {}, signal));
+    const Outcome o = boxsim(
+        {"--hdd", dir_ / "disk", "--dsp", "raw:" + (dir_ / "out.raw"), "--headless", "--keys",
+         script("down ok idle exit")},
+        "",
+        "& pid=$!; for i in 1 2 3; do sleep 0.4; kill -STOP $pid; sleep 0.1; kill -CONT $pid; "
+        "done; wait $pid");
+    ASSERT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"), testaudio::toS16be(signal, 16));
+}
+
 TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
 #ifndef BOXSIM_WITH_ALSA
     GTEST_SKIP() << "this boxsim is built without ALSA";

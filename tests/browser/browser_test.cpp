@@ -1,6 +1,7 @@
 // The file browser: listing a directory into the file list, and moving
 // through the disk from it. /hdd, /jazz and /a.flac are the test's own.
 #include "boxsim/toolkit/widget_tree.h"
+#include "playback/decoder.h"
 #include "tests/support/box_player.h"
 
 #include <fcntl.h>
@@ -156,14 +157,18 @@ TEST_F(Browser, FilesPlayFromTheirFullPathAndOnlyTheUpEntryGoesUp) {
     EXPECT_EQ(path(), "/hdd/a");
 }
 
-TEST_F(Browser, ANewFileStopsTheOldWorkerAndWaitsASecondButADirectoryDoesNot) {
-    card(Card().stall());
+TEST_F(Browser, ANewFileStartsOnceTheOldWorkerHasEndedButADirectoryStopsNothing) {
+    // The old worker's teardown takes longer than the second's pause (a
+    // slow close): the new one starts only after it, and the old one's late
+    // end leaves the new one alone, whenever the host's kill returns.
+    card(Card().stall().slowClose());
     lay_out("/hdd", {"d:jazz"});
     tone("/hdd/a.flac", 1.0);
     tone("/hdd/jazz/b.flac", 1.0);
     auto before = Clock::now();
     choose("a.flac");
     EXPECT_LT(Clock::now() - before, 500ms) << "no worker, no wait";
+    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
     ExecThread* first = execThread.load();
     std::atomic<int> first_finished{0};
     first->finished.connect([&](int) { ++first_finished; });
@@ -172,9 +177,14 @@ TEST_F(Browser, ANewFileStopsTheOldWorkerAndWaitsASecondButADirectoryDoesNot) {
     EXPECT_TRUE(worker_alive());
     before = Clock::now();
     choose("b.flac");
-    EXPECT_GE(Clock::now() - before, 1s);
-    EXPECT_TRUE(first_finished == 1 && worker_alive());
+    EXPECT_GE(Clock::now() - before, 1500ms);
+    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
+    EXPECT_TRUE(first_finished == 1 && worker_alive() && execThread.load() != nullptr);
     EXPECT_EQ(playing(), "/hdd/jazz/b.flac");
+    const auto c = calls();
+    EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp busy"), 0);
+    EXPECT_LT(std::find(c.begin(), c.end(), "close"),
+              std::find(c.begin() + 1, c.end(), "open /dev/dsp"));
 }
 
 TEST_F(Browser, NothingButTheCurrentWorkersEndClearsItsHandle) {

@@ -42,6 +42,8 @@ void BoxPlayer::card(const Card& c) {
     s.stall = c.stall_;
     s.refuse = c.refuse_;
     s.open_delay_ms = c.slow_open_ ? 5000 : 0;
+    s.close_delay_ms = c.slow_close_ ? 1500 : 0;
+    s.half_writes = c.half_writes_;
     boxsim::dsp::configure(s);
     boxsim::dsp::clearDeviceCalls();
 }

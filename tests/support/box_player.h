@@ -43,8 +43,11 @@ struct Card {
     Card& fast() { return set(fast_); }
     Card& stall() { return set(stall_); }
     Card& refuse() { return set(refuse_); }
-    Card& slowOpen() { return set(slow_open_); } // each open takes 5 s
-    bool raw_ = false, fast_ = false, stall_ = false, refuse_ = false, slow_open_ = false;
+    Card& slowOpen() { return set(slow_open_); }   // each open takes 5 s
+    Card& slowClose() { return set(slow_close_); } // each close takes 1.5 s
+    Card& halfWrites() { return set(half_writes_); }
+    bool raw_ = false, fast_ = false, stall_ = false, refuse_ = false, slow_open_ = false,
+         slow_close_ = false, half_writes_ = false;
     Card& set(bool& flag) { return flag = true, *this; }
 };
 
