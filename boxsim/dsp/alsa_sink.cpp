@@ -1,30 +1,31 @@
 // Live sound through ALSA (PipeWire and PulseAudio serve ALSA clients too).
 // The card's formats map straight onto ALSA's, so the samples go out as the
-// player wrote them; ALSA's blocking write paces the play.
+// player wrote them; ALSA's blocking write paces the play. ALSA's own
+// complaints stay off the terminal: boxsim says in one line what failed.
 #include "boxsim/dsp/audio_sink.h"
+#include "boxsim/dsp/sink_report.h"
 
 #include <alsa/asoundlib.h>
-#include <cstdio>
-#include <linux/soundcard.h>
 
 namespace boxsim::dsp {
 namespace {
 
-snd_pcm_format_t alsa_format(int afmt) {
-    switch (afmt) {
-    case AFMT_U8: return SND_PCM_FORMAT_U8;
-    case AFMT_S8: return SND_PCM_FORMAT_S8;
-    case AFMT_S16_LE: return SND_PCM_FORMAT_S16_LE;
-    case AFMT_S16_BE: return SND_PCM_FORMAT_S16_BE;
-    default: return SND_PCM_FORMAT_UNKNOWN;
-    }
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+void quiet_alsa() {
+    snd_lib_error_set_handler(ignore_alsa_error);
 }
 
-void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+snd_pcm_format_t alsa_format(int afmt) {
+    const SampleFormat* f = sampleFormat(afmt);
+    return f ? snd_pcm_format_value(f->alsa_name) : SND_PCM_FORMAT_UNKNOWN;
+}
 
 class AlsaSink final : public AudioSink {
 public:
-    explicit AlsaSink(std::string device) : device_(device.empty() ? "default" : device) {}
+    explicit AlsaSink(std::string device) : device_(device.empty() ? "default" : device) {
+        quiet_alsa();
+    }
     ~AlsaSink() override { closePcm(); }
 
     void begin(const PcmFormat& format) override {
@@ -37,8 +38,9 @@ public:
                                      static_cast<unsigned>(format.rate), 1, 200000);
         if (err < 0) {
             if (!warned_)
-                std::fprintf(stderr, "boxsim: ALSA device %s: %s; playing into nothing\n",
-                             device_.c_str(), snd_strerror(err));
+                report("ALSA device " + device_ + ": " + snd_strerror(err) +
+                           "; playing into nothing",
+                       Loss::sound);
             warned_ = true;
             closePcm();
         }
@@ -86,14 +88,12 @@ private:
 } // namespace
 
 bool alsaPlaybackAvailable(const std::string& device) {
-    // ALSA complains on stderr about every missing card; asking is not an error.
-    snd_lib_error_set_handler(ignore_alsa_error);
+    quiet_alsa();
     snd_pcm_t* pcm = nullptr;
     const bool ok = snd_pcm_open(&pcm, device.empty() ? "default" : device.c_str(),
                                  SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) == 0;
     if (pcm)
         snd_pcm_close(pcm);
-    snd_lib_error_set_handler(nullptr);
     return ok;
 }
 

@@ -1,31 +1,18 @@
 // Where the stand-in sound card's output goes. A sink lives for the whole
 // session: each open of the device begins a stretch, its bytes follow in the
 // device's own format, and the stretch ends once the device has been closed
-// and drained. Every call comes from one device thread at a time.
+// and drained. Every call comes from one device thread at a time. A sink
+// that fails says so through sink_report.h and goes on taking bytes into
+// nothing, so the player is never held up by it.
 #pragma once
+
+#include "boxsim/dsp/pcm_format.h"
 
 #include <cstddef>
 #include <memory>
 #include <string>
 
 namespace boxsim::dsp {
-
-// An OSS sample format (AFMT_*), channel count and rate.
-struct PcmFormat {
-    int afmt = 0;
-    int channels = 1;
-    int rate = 8000;
-
-    int bytesPerSample() const;
-    int bytesPerSecond() const { return bytesPerSample() * channels * rate; }
-    bool operator==(const PcmFormat& o) const {
-        return afmt == o.afmt && channels == o.channels && rate == o.rate;
-    }
-    bool operator!=(const PcmFormat& o) const { return !(*this == o); }
-};
-
-// The OSS name of a format ("AFMT_S16_BE"), or its number in hex.
-std::string formatName(int afmt);
 
 class AudioSink {
 public:

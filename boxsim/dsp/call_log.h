@@ -25,6 +25,9 @@ public:
     bool active() const;
     std::vector<std::string> lines() const;
     void clear();
+    // Held across a fork, so that the child does not inherit it held.
+    void lockForFork() { lock_.lock(); }
+    void unlockAfterFork() { lock_.unlock(); }
 
 private:
     mutable std::mutex lock_;

@@ -15,7 +15,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 bool supported_format(int afmt) {
-    return afmt == AFMT_U8 || afmt == AFMT_S8 || afmt == AFMT_S16_LE || afmt == AFMT_S16_BE;
+    const SampleFormat* f = sampleFormat(afmt);
+    return f && f->accepted;
 }
 
 // A pause longer than this in the player's writes is an underrun: the
@@ -141,10 +142,6 @@ void DspDevice::drain() {
             begun_format = format;
         }
         sink_->write(buffer.data(), static_cast<std::size_t>(n));
-        // A card takes its buffer in periods, not write by write; the fast
-        // one's are short and its buffer large, so the player never waits.
-        if (!paced_)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         if (paced_ && !stall_ && !sink_->pacesItself()) {
             const auto now = Clock::now();
             if (now - (start + std::chrono::duration<double>(played)) >

@@ -1,28 +1,41 @@
-#include "boxsim/dsp/audio_sink.h"
+#include "boxsim/dsp/pcm_format.h"
 
 #include <cstdio>
 #include <linux/soundcard.h>
 
-int boxsim::dsp::PcmFormat::bytesPerSample() const {
-    switch (afmt) {
-    case AFMT_U8:
-    case AFMT_S8: return 1;
-    default: return 2;
+namespace boxsim::dsp {
+namespace {
+
+constexpr SampleFormat formats[] = {
+    {AFMT_U8, "AFMT_U8", 1, false, true, "U8"},
+    {AFMT_S8, "AFMT_S8", 1, false, true, "S8"},
+    {AFMT_S16_LE, "AFMT_S16_LE", 2, false, true, "S16_LE"},
+    {AFMT_S16_BE, "AFMT_S16_BE", 2, true, true, "S16_BE"},
+    {AFMT_U16_LE, "AFMT_U16_LE", 2, false, false, "U16_LE"},
+    {AFMT_U16_BE, "AFMT_U16_BE", 2, true, false, "U16_BE"},
+};
+
+} // namespace
+
+const SampleFormat* sampleFormat(int afmt) {
+    for (const SampleFormat& f : formats) {
+        if (f.afmt == afmt)
+            return &f;
     }
+    return nullptr;
 }
 
-std::string boxsim::dsp::formatName(int afmt) {
-    switch (afmt) {
-    case AFMT_U8: return "AFMT_U8";
-    case AFMT_S8: return "AFMT_S8";
-    case AFMT_S16_LE: return "AFMT_S16_LE";
-    case AFMT_S16_BE: return "AFMT_S16_BE";
-    case AFMT_U16_LE: return "AFMT_U16_LE";
-    case AFMT_U16_BE: return "AFMT_U16_BE";
-    default: {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(afmt));
-        return text;
-    }
-    }
+int PcmFormat::bytesPerSample() const {
+    const SampleFormat* f = sampleFormat(afmt);
+    return f ? f->bytes : 2;
 }
+
+std::string formatName(int afmt) {
+    if (const SampleFormat* f = sampleFormat(afmt))
+        return f->name;
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(afmt));
+    return text;
+}
+
+} // namespace boxsim::dsp

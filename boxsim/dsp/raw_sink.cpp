@@ -1,34 +1,20 @@
 // The device's bytes, exactly as the player wrote them: what byte-for-byte
 // tests compare against.
 #include "boxsim/dsp/audio_sink.h"
-
-#include <cstdio>
+#include "boxsim/dsp/capture_file.h"
 
 namespace boxsim::dsp {
 namespace {
 
 class RawSink final : public AudioSink {
 public:
-    explicit RawSink(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {
-        if (!file_)
-            std::fprintf(stderr, "boxsim: cannot write %s; sound goes nowhere\n", path.c_str());
-    }
-    ~RawSink() override {
-        if (file_)
-            std::fclose(file_);
-    }
+    explicit RawSink(const std::string& path) : file_(path, "the raw capture") {}
     void begin(const PcmFormat&) override {}
-    void write(const unsigned char* data, std::size_t size) override {
-        if (file_)
-            std::fwrite(data, 1, size, file_);
-    }
-    void end() override {
-        if (file_)
-            std::fflush(file_);
-    }
+    void write(const unsigned char* data, std::size_t size) override { file_.append(data, size); }
+    void end() override {}
 
 private:
-    std::FILE* file_;
+    CaptureFile file_;
 };
 
 } // namespace

@@ -5,9 +5,9 @@
 
 #include "boxsim/dsp/call_log.h"
 #include "boxsim/dsp/dsp_device.h"
-#include "boxsim/dsp/libc_calls.h"
 #include "boxsim/dsp/no_cancel.h"
-#include "boxsim/notices/notices.h"
+#include "boxsim/dsp/sink_report.h"
+#include "boxsim/interpose/device_hooks.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,10 +18,10 @@
 #include <linux/soundcard.h>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <poll.h>
 #include <pthread.h>
 #include <system_error>
-#include <thread>
 #include <unistd.h>
 
 namespace boxsim::dsp {
@@ -31,6 +31,40 @@ constexpr const char* device_path = "/dev/dsp";
 // A new open waits this long at most for the previous one to play out.
 constexpr auto drain_wait = std::chrono::seconds(2);
 
+using Clock = std::chrono::steady_clock;
+
+// The requests the card answers, by their OSS names.
+const char* requestName(unsigned long request) {
+    switch (request) {
+    case SNDCTL_DSP_SETFMT: return "SNDCTL_DSP_SETFMT";
+    case SNDCTL_DSP_STEREO: return "SNDCTL_DSP_STEREO";
+    case SNDCTL_DSP_CHANNELS: return "SNDCTL_DSP_CHANNELS";
+    case SNDCTL_DSP_SPEED: return "SNDCTL_DSP_SPEED";
+    default: return nullptr;
+    }
+}
+
+// A wait of the caller's that a kill or a signal may cut short (a
+// cancellation point, as a driver's own wait would be); false if it was.
+bool pause_for(int ms) {
+    return poll(nullptr, 0, ms) == 0;
+}
+
+std::shared_ptr<AudioSink> make_sink(const Settings& settings) {
+    switch (settings.sink) {
+    case SinkKind::wav: return makeWavSink(settings.target);
+    case SinkKind::raw: return makeRawSink(settings.target);
+    case SinkKind::alsa:
+        if (auto alsa = makeAlsaSink(settings.target))
+            return alsa;
+        report("this boxsim was built without ALSA; playing into nothing", Loss::sound);
+        return makeNullSink();
+    case SinkKind::null:
+    case SinkKind::machine: break;
+    }
+    return makeNullSink();
+}
+
 class SoundCard {
 public:
     static SoundCard& instance() {
@@ -39,16 +73,14 @@ public:
     }
 
     void configure(const Settings& settings) {
+        std::shared_ptr<AudioSink> next = make_sink(settings), old;
         {
             std::lock_guard<std::mutex> hold(lock_);
             settings_ = settings;
+            old.swap(sink_);
+            sink_ = next;
         }
         half_writes_ = settings.half_writes;
-        std::shared_ptr<AudioSink> old_sink;
-        {
-            std::lock_guard<std::mutex> hold(sink_lock_);
-            old_sink.swap(sink_);
-        }
         log_.setFile(settings.log_path);
         log_.setRecording(settings.record);
     }
@@ -56,13 +88,8 @@ public:
     bool serves(const char* path) {
         if (!path || std::strcmp(path, device_path) != 0)
             return false;
-        bool automatic;
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            automatic = settings_.sink == SinkKind::automatic;
-        }
-        // With no sink chosen, a machine that has a real device keeps it.
-        return !automatic || access(device_path, F_OK) != 0;
+        std::lock_guard<std::mutex> hold(lock_);
+        return settings_.sink != SinkKind::machine;
     }
 
     // A cancellation point, as the C library's open is: a kill pending or
@@ -71,31 +98,35 @@ public:
     int open(int flags) {
         pthread_testcancel();
         Settings settings;
-        bool busy;
+        std::shared_ptr<AudioSink> into;
+        const char* refused = nullptr;
         {
             std::lock_guard<std::mutex> hold(lock_);
             // One open at a time, as the box's driver takes it: a device
             // open, or one being opened, refuses the next at once.
-            busy = settings_.refuse || opening_ || !descriptors_.empty();
-            opening_ = opening_ || !busy;
+            if ((flags & O_ACCMODE) != O_WRONLY)
+                refused = " refused: not for writing";
+            else if (settings_.refuse || opening_ || !descriptors_.empty())
+                refused = " busy";
+            else
+                opening_ = true;
             settings = settings_;
+            into = sink_;
         }
-        if (busy) {
-            log_.add(std::string("open ") + device_path + " busy");
-            errno = EBUSY;
+        if (refused) {
+            log_.add(std::string("open ") + device_path + refused);
+            errno = (flags & O_ACCMODE) != O_WRONLY ? EACCES : EBUSY;
             return -1;
         }
         const Opening opening(*this);
-        if (settings.open_delay_ms > 0) {
-            // Like a driver's own wait: interrupted, the open fails.
-            if (poll(nullptr, 0, settings.open_delay_ms) < 0 && errno == EINTR)
-                return -1;
-        }
-        // One sink, one stretch at a time: the last close plays out first.
-        waitDrained(std::chrono::steady_clock::now() + drain_wait, false);
+        // Like a driver's own waits: cut short, the open fails.
+        if (settings.open_delay_ms > 0 && !pause_for(settings.open_delay_ms))
+            return -1;
+        // One stretch at a time: the last close plays out first.
+        if (!waitDrained(Clock::now() + drain_wait, false))
+            return -1;
 
         const NoCancel whole;
-        const std::shared_ptr<AudioSink> into = sink(settings);
         // A fast card whose sink keeps no bytes takes them at once into
         // nothing: the player's descriptor is /dev/null's, with no pipe and
         // no drain between.
@@ -114,8 +145,9 @@ public:
             ::close(fd);
             if (read_end >= 0)
                 ::close(read_end);
-            notice(std::string("cannot open ") + device_path + ": no thread to play it (" +
-                   e.what() + ")");
+            report(std::string("cannot open ") + device_path + ": no thread to play it (" +
+                       e.what() + ")",
+                   Loss::sound);
             errno = EAGAIN;
             return -1;
         }
@@ -135,16 +167,31 @@ public:
         return descriptors_.count(fd) != 0;
     }
 
+    // new_fd has become a copy of fd; what new_fd was before is gone.
     void dup(int fd, int new_fd) {
+        const NoCancel whole;
+        std::shared_ptr<DspDevice> closed;
+        bool was_device = false, is_device = false;
         {
             std::lock_guard<std::mutex> hold(lock_);
+            auto old = descriptors_.find(new_fd);
+            if (old != descriptors_.end()) {
+                was_device = true;
+                closed = forget(old);
+            }
             auto it = descriptors_.find(fd);
-            if (it == descriptors_.end())
-                return;
-            descriptors_[new_fd] = it->second;
-            descriptor_count_.fetch_add(1);
+            if (it != descriptors_.end()) {
+                is_device = true;
+                descriptors_[new_fd] = it->second;
+                descriptor_count_.fetch_add(1);
+            }
         }
-        log_.add("dup");
+        if (was_device)
+            log_.add("close");
+        if (is_device)
+            log_.add("dup");
+        if (closed)
+            closed->closed();
     }
 
     int ioctl(int fd, unsigned long request, void* arg) {
@@ -189,40 +236,29 @@ public:
     int close(int fd) {
         pthread_testcancel();
         const NoCancel whole;
-        std::shared_ptr<DspDevice> device;
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            auto it = descriptors_.find(fd);
-            if (it != descriptors_.end()) {
-                device = it->second;
-                descriptors_.erase(it);
-                descriptor_count_.fetch_sub(1);
-                for (const auto& other : descriptors_) {
-                    if (other.second == device)
-                        device.reset(); // still open through a copy
-                }
-                if (device)
-                    draining_.push_back(device);
-            }
-        }
-        log_.add("close");
+        std::shared_ptr<DspDevice> closed;
         int delay_ms;
         {
             std::lock_guard<std::mutex> hold(lock_);
+            auto it = descriptors_.find(fd);
+            if (it != descriptors_.end())
+                closed = forget(it);
             delay_ms = settings_.close_delay_ms;
         }
+        log_.add("close");
         if (delay_ms > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+            pause_for(delay_ms);
         // No longer ours, so the ordinary entry point passes it on, and
         // tools that follow descriptors (ThreadSanitizer) see it closed.
         const int result = ::close(fd);
-        if (device)
-            device->closed();
+        if (closed)
+            closed->closed();
         return result;
     }
 
     std::vector<std::string> calls() const { return log_.lines(); }
     void clearCalls() { log_.clear(); }
+
     std::size_t openDevices() {
         std::lock_guard<std::mutex> hold(lock_);
         std::vector<DspDevice*> distinct;
@@ -234,18 +270,37 @@ public:
     }
 
     bool waitUntilIdle(std::chrono::milliseconds timeout) {
-        return waitDrained(std::chrono::steady_clock::now() + timeout, true);
+        return waitDrained(Clock::now() + timeout, true);
+    }
+
+    void finish(std::chrono::milliseconds timeout) {
+        if (!waitUntilIdle(timeout)) {
+            report("the sink stopped taking sound; what it had not taken when boxsim ended is "
+                   "lost",
+                   Loss::sound);
+            return;
+        }
+        std::shared_ptr<AudioSink> last;
+        std::lock_guard<std::mutex> hold(lock_);
+        last.swap(sink_);
+        sink_ = makeNullSink();
+    }
+
+    // A child forked while another thread holds the card's locks would wait
+    // for them for ever: the fork waits for them instead.
+    void lockForFork() {
+        lock_.lock();
+        log_.lockForFork();
+    }
+    void unlockAfterFork() {
+        log_.unlockAfterFork();
+        lock_.unlock();
     }
 
 private:
-    static const char* requestName(unsigned long request) {
-        switch (request) {
-        case SNDCTL_DSP_SETFMT: return "SNDCTL_DSP_SETFMT";
-        case SNDCTL_DSP_STEREO: return "SNDCTL_DSP_STEREO";
-        case SNDCTL_DSP_CHANNELS: return "SNDCTL_DSP_CHANNELS";
-        case SNDCTL_DSP_SPEED: return "SNDCTL_DSP_SPEED";
-        default: return nullptr;
-        }
+    SoundCard() {
+        pthread_atfork([] { instance().lockForFork(); }, [] { instance().unlockAfterFork(); },
+                       [] { instance().unlockAfterFork(); });
     }
 
     std::shared_ptr<DspDevice> find(int fd) {
@@ -254,10 +309,24 @@ private:
         return it == descriptors_.end() ? nullptr : it->second;
     }
 
+    // Under lock_: drops a descriptor; its device, if that was its last
+    // copy, which then plays out what it holds.
+    std::shared_ptr<DspDevice> forget(std::map<int, std::shared_ptr<DspDevice>>::iterator it) {
+        std::shared_ptr<DspDevice> device = it->second;
+        descriptors_.erase(it);
+        descriptor_count_.fetch_sub(1);
+        for (const auto& other : descriptors_) {
+            if (other.second == device)
+                return nullptr; // still open through a copy
+        }
+        draining_.push_back(device);
+        return device;
+    }
+
     // A pipe whose write end is the player's descriptor: the lowest free
     // one, as the kernel's open would give, close-on-exec only if asked
     // for. The read end is the card's and stays out of the low numbers.
-    int openPipe(int flags, int& read_end) {
+    static int openPipe(int flags, int& read_end) {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0)
             return -1;
@@ -278,53 +347,26 @@ private:
     }
 
     // Polls, without the lock between looks: the drain threads do not know
-    // the card. With all_closed, open devices count as busy too. A
-    // cancellation point, through its sleep.
-    bool waitDrained(std::chrono::steady_clock::time_point deadline, bool all_closed) {
+    // the card. With all_closed, open devices count as busy too. False when
+    // the deadline passed or the wait was cut short.
+    bool waitDrained(Clock::time_point deadline, bool all_closed) {
         for (;;) {
             {
                 std::lock_guard<std::mutex> hold(lock_);
                 if (reapDrained() && (!all_closed || descriptors_.empty()))
                     return true;
             }
-            if (std::chrono::steady_clock::now() >= deadline)
+            if (Clock::now() >= deadline || !pause_for(5))
                 return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
 
-    // Drops devices that have played out; true when none is left draining.
+    // Under lock_: drops devices that have played out; true when none is
+    // left draining.
     bool reapDrained() {
         for (auto it = draining_.begin(); it != draining_.end();)
             it = (*it)->drained() ? draining_.erase(it) : it + 1;
         return draining_.empty();
-    }
-
-    // The session's sink, made at the first open that needs it.
-    std::shared_ptr<AudioSink> sink(const Settings& settings) {
-        std::lock_guard<std::mutex> hold(sink_lock_);
-        if (sink_)
-            return sink_;
-        switch (settings.sink) {
-        case SinkKind::wav: sink_ = makeWavSink(settings.target); break;
-        case SinkKind::raw: sink_ = makeRawSink(settings.target); break;
-        case SinkKind::alsa:
-            sink_ = makeAlsaSink(settings.target);
-            if (!sink_)
-                notice("no ALSA in this build; playing into nothing");
-            break;
-        case SinkKind::null: break;
-        case SinkKind::automatic:
-            if (!told_no_device_) {
-                told_no_device_ = true;
-                notice("this machine has no /dev/dsp; playing into nothing in real time "
-                       "(choose a sink with --dsp)");
-            }
-            break;
-        }
-        if (!sink_)
-            sink_ = makeNullSink();
-        return sink_;
     }
 
     // Until the open has its device or has failed, other opens are refused.
@@ -341,6 +383,7 @@ private:
     // points is called while it is held: they take it too.
     std::mutex lock_;
     Settings settings_;
+    std::shared_ptr<AudioSink> sink_ = makeNullSink();
     bool opening_ = false;
     // Open descriptors of the device: one per open, and any copies of it.
     std::map<int, std::shared_ptr<DspDevice>> descriptors_;
@@ -348,9 +391,6 @@ private:
     std::atomic<std::size_t> descriptor_count_{0};
     std::atomic<bool> half_writes_{false};
     CallLog log_;
-    std::mutex sink_lock_;
-    std::shared_ptr<AudioSink> sink_;
-    bool told_no_device_ = false;
 };
 
 } // namespace
@@ -369,6 +409,9 @@ std::size_t openDevices() {
 }
 bool waitUntilIdle(std::chrono::milliseconds timeout) {
     return SoundCard::instance().waitUntilIdle(timeout);
+}
+void finish(std::chrono::milliseconds timeout) {
+    SoundCard::instance().finish(timeout);
 }
 
 } // namespace boxsim::dsp

@@ -1,13 +1,14 @@
-// The stand-in for the box's OSS device "/dev/dsp". A host process that links
-// this library serves that path itself: the plug-in's open, ioctl, write and
-// close on it reach this card, every other path and descriptor goes to the C
-// library as usual.
+// The stand-in for the box's OSS device "/dev/dsp". A host process that
+// links the C library interposition (boxsim/interpose/libc_interpose.h)
+// serves that path itself: the plug-in's calls on it reach this card, every
+// other path and descriptor goes to the C library as usual.
 //
 // Each open gets the write end of a real pipe, so writes block in the kernel
 // while the card's buffer (the pipe, about a third of a second of sound) is
 // full, and a signal interrupts them like any blocking device write. A thread
 // per open drains the pipe into the session's sink, at the configured rate or
-// at once in fast mode.
+// at once in fast mode. Like the box's driver the card takes one open at a
+// time, for writing.
 #pragma once
 
 #include <chrono>
@@ -18,20 +19,20 @@
 namespace boxsim::dsp {
 
 enum class SinkKind {
-    automatic, // the machine's own /dev/dsp if it has one, else nothing (said once on stderr)
-    null,      // nothing, at real-time pace
-    wav,       // a WAV file
-    raw,       // the bytes as written
-    alsa,      // live sound through ALSA
+    null,    // nothing, at real-time pace
+    wav,     // a WAV file
+    raw,     // the bytes as written
+    alsa,    // live sound through ALSA
+    machine, // this machine's own /dev/dsp: the card stands aside
 };
 
 struct Settings {
-    SinkKind sink = SinkKind::automatic;
+    SinkKind sink = SinkKind::null;
     std::string target;       // the file for wav and raw, the ALSA device name for alsa
     bool fast = false;        // drain at once instead of in real time
     bool refuse = false;      // every open fails with EBUSY, as a card in use would
     bool stall = false;       // takes no data while open: writes block once the buffer is full
-    int open_delay_ms = 0;    // each open takes this long; a signal cuts it short with EINTR
+    int open_delay_ms = 0;    // each open takes this long; a signal or a kill cuts it short
     int close_delay_ms = 0;   // each close takes this long, and nothing cuts it short
     bool half_writes = false; // each write takes half of what it is given, as one cut short does
     std::string log_path;     // appends one line per device call
@@ -40,7 +41,9 @@ struct Settings {
     bool record = true;
 };
 
-// Applies to the opens that follow. Devices still open keep the old sink.
+// Applies to the opens that follow, and makes the session's sink now, so
+// that a sink that cannot be opened is reported before anything plays.
+// Devices still open keep the old sink.
 void configure(const Settings& settings);
 
 // The device calls recorded so far, in order, one line each: "open /dev/dsp",
@@ -52,5 +55,9 @@ void clearDeviceCalls();
 std::size_t openDevices();
 // Waits until every device has been closed and has played what it was given.
 bool waitUntilIdle(std::chrono::milliseconds timeout);
+// The end of the session: waits up to timeout for every device to play out,
+// then lets the sink go (a WAV file gets its final header). A sink that has
+// not taken everything by then is left behind and reported as lost sound.
+void finish(std::chrono::milliseconds timeout);
 
 } // namespace boxsim::dsp

@@ -29,17 +29,23 @@ bool write_text(const char* path, const std::string& text) {
     return ok;
 }
 
+// What a refused namespace means for the person who asked for one.
+const char* const namespace_advice =
+    ". This needs a private mount namespace: run as root, or allow unprivileged user "
+    "namespaces (sysctl kernel.unprivileged_userns_clone=1), or leave out --hdd to browse the "
+    "real /hdd";
+
 bool enter_namespace(std::string& error) {
     if (geteuid() == 0) {
         if (unshare(CLONE_NEWNS) == 0)
             return true;
-        error = why("unshare(CLONE_NEWNS)");
+        error = why("unshare(CLONE_NEWNS)") + namespace_advice;
         return false;
     }
     const uid_t uid = geteuid();
     const gid_t gid = getegid();
     if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-        error = why("unshare(CLONE_NEWUSER | CLONE_NEWNS)");
+        error = why("unshare(CLONE_NEWUSER | CLONE_NEWNS)") + namespace_advice;
         return false;
     }
     // Stay who we are inside: our own uid and gid map to themselves.
@@ -71,6 +77,33 @@ bool bind(const std::string& source, const std::string& target, bool directory,
     return true;
 }
 
+// A file or directory held open without reading it, so that it can still be
+// bound once a mount hides its path.
+class Held {
+public:
+    Held() = default;
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open(const std::string& path, std::string& error) {
+        fd_ = ::open(path.c_str(), O_PATH | O_CLOEXEC);
+        if (fd_ < 0)
+            error = why(path.c_str());
+        return fd_ >= 0;
+    }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+    bool isDirectory() const {
+        struct stat st;
+        return fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+private:
+    int fd_ = -1;
+};
+
 } // namespace
 
 bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& error) {
@@ -100,17 +133,27 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
         error = why("making the mounts private");
         return false;
     }
-    // The new root is mounted over /mnt, inside this namespace only; the
-    // real /mnt is neither used nor changed.
+
+    // The real root, named so that no path rewriting between us and the
+    // kernel (qemu-user's sysroot prefix, for one) can swap in another.
+    const std::string real_root = "/proc/self/root";
+    // The new root is mounted over /mnt, inside this namespace only, which
+    // hides what /mnt holds. So the real /mnt, and every source (one may lie
+    // under /mnt), are held by descriptors first and bound from those.
     const std::string root = "/mnt";
+    std::map<std::string, Held> held;
+    for (const auto& [name, source] : sources) {
+        if (!held[name].open(source, error))
+            return false;
+    }
+    Held real_mnt;
+    std::string no_mnt;
+    const bool have_mnt = real_mnt.open(real_root + root, no_mnt);
     if (mount("tmpfs", root.c_str(), "tmpfs", 0, "mode=0755") != 0) {
         error = why("mounting a tmpfs for the new root");
         return false;
     }
 
-    // The real root, named so that no path rewriting between us and the
-    // kernel (qemu-user's sysroot prefix, for one) can swap in another.
-    const std::string real_root = "/proc/self/root";
     DIR* top = opendir(real_root.c_str());
     if (!top) {
         error = why("reading /");
@@ -140,11 +183,10 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
             return false;
         }
     }
-    mkdir((root + "/mnt").c_str(), 0755);
-    for (const auto& [name, source] : sources) {
-        struct stat st;
-        stat(source.c_str(), &st);
-        if (!bind(source, root + "/" + name, S_ISDIR(st.st_mode), error))
+    if (have_mnt && !sources.count("mnt") && !bind(real_mnt.path(), root + "/mnt", true, error))
+        return false;
+    for (const auto& [name, source] : held) {
+        if (!bind(source.path(), root + "/" + name, source.isDirectory(), error))
             return false;
     }
 

@@ -2,7 +2,8 @@
 // disk at /hdd, serves /dev/dsp, and runs the plug-in's window in the
 // terminal or from a key script, as often as the user starts it. The
 // plug-in stays loaded until the host quits.
-#include "boxsim/dsp/audio_sink.h"
+#include "boxsim/dsp/sink_choice.h"
+#include "boxsim/dsp/sink_report.h"
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/frontend/front_end.h"
 #include "boxsim/frontend/headless_driver.h"
@@ -17,10 +18,14 @@
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
+#include "boxsim/notices/notices.h"
 #include "boxsim/toolkit/kill_model.h"
 #include "boxsim/toolkit/thread_registry.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -114,26 +119,26 @@ int main(int argc, char** argv) {
 
     if (options.hdd) {
         struct stat st;
-        if (stat(options.hdd->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return fail("--hdd " + *options.hdd + " is not a directory", 2);
+        if (stat(options.hdd->c_str(), &st) != 0)
+            return fail("--hdd " + *options.hdd + ": " + std::strerror(errno), 2);
+        if (!S_ISDIR(st.st_mode))
+            return fail("--hdd " + *options.hdd + " is not a folder", 2);
         if (!enterBoxRoot({{"hdd", *options.hdd}}, error))
-            return fail("cannot show " + *options.hdd + " at /hdd: " + error +
-                        ". This needs a private mount namespace: run as root, or allow "
-                        "unprivileged user namespaces (sysctl kernel.unprivileged_userns_clone=1),"
-                        " or leave out --hdd to browse the real /hdd.");
+            return fail("cannot show " + *options.hdd + " at /hdd: " + error);
     }
-
-    if (!options.dsp_chosen && access("/dev/dsp", F_OK) != 0 &&
-        dsp::alsaPlaybackAvailable("default")) {
-        options.dsp.sink = dsp::SinkKind::alsa;
-    }
-    // A long session must not keep every device call in memory.
-    options.dsp.record = false;
-    dsp::configure(options.dsp);
 
     PluginLibrary plugin(options.plugin);
     if (!plugin.entry())
         return fail(plugin.error());
+
+    // A sink that stops reading ends its capture with a word, not boxsim.
+    std::signal(SIGPIPE, SIG_IGN);
+    dsp::SinkChoice sink =
+        dsp::chooseSink(options.dsp, options.dsp_chosen, dsp::probeMachineSound());
+    // A long session must not keep every device call in memory.
+    sink.settings.record = false;
+    (sink.warn ? notice : inform)(sink.said);
+    dsp::configure(sink.settings);
 
     std::unique_ptr<FrontEnd> front;
     if (options.headless) {
@@ -168,9 +173,10 @@ int main(int argc, char** argv) {
     const std::string failure = front->failure();
     front.reset();
     plugin.unload();
-    dsp::waitUntilIdle(std::chrono::seconds(2));
+    // A sink that stopped taking sound gets a bounded time, then is dropped.
+    dsp::finish(std::chrono::seconds(2));
     std::cout.flush();
     if (!failure.empty())
         return fail("keys: " + failure, 2);
-    return result;
+    return dsp::soundWasLost() ? 1 : result;
 }

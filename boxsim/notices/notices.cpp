@@ -29,6 +29,12 @@ void notice(const std::string& line) {
         std::fprintf(stderr, "boxsim: %s\n", line.c_str());
 }
 
+void inform(const std::string& line) {
+    Board& b = board();
+    std::lock_guard<std::mutex> hold(b.lock);
+    b.lines.push_back(line);
+}
+
 void showNoticesOnScreen(bool on) {
     Board& b = board();
     std::lock_guard<std::mutex> hold(b.lock);

@@ -17,6 +17,9 @@ namespace boxsim {
 // Says one line (no "boxsim: " prefix, no newline). Kept for the front end,
 // and written to stderr as "boxsim: LINE" unless a front end shows notices.
 void notice(const std::string& line);
+// Says one line that only a screen shows, never stderr: what is in use
+// ("sound goes to out.wav"), which scripts need not be told.
+void inform(const std::string& line);
 
 // A front end that draws notices itself takes them over from stderr while
 // it is open (true), and hands them back when it closes (false).

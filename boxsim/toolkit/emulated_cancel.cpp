@@ -1,4 +1,4 @@
-// The cancellation points of builds run under qemu-user: see
+// The cancellation points of builds that deliver kills themselves: see
 // emulated_cancel.h. These definitions take the C library's place for the
 // whole process. Each acts on a kill of its thread before it calls the C
 // library, and again as the call comes back (woken by the kill, or done),
@@ -17,6 +17,10 @@
 #include <poll.h>
 #include <time.h>
 #include <unistd.h>
+
+#ifdef __SANITIZE_ADDRESS__
+extern "C" void __asan_handle_no_return();
+#endif
 
 namespace {
 
@@ -37,27 +41,70 @@ void c_library_testcancel() {
     next_call<void (*)()>(slot, "pthread_testcancel")();
 }
 
-// Cuts the thread short here if it has been killed and has cancellation
-// enabled; the C library does the unwinding, from an ordinary frame.
-void act_on_kill() {
-    const int saved = errno;
-    const std::atomic<bool>* flag = kill_flag;
-    if (flag && flag->load(std::memory_order_acquire))
-        pthread_cancel(pthread_self());
-    c_library_testcancel();
-    errno = saved;
+bool cancellation_enabled() {
+    int state;
+    pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &state);
+    pthread_setcancelstate(state, nullptr);
+    return state == PTHREAD_CANCEL_ENABLE;
 }
+
+// This thread has been killed, and has cancellation enabled. With it
+// disabled the kill stays with the flag, so the C library never holds a
+// cancellation that one of its own calls could act on later.
+bool killed() {
+    const std::atomic<bool>* flag = kill_flag;
+    return flag && flag->load(std::memory_order_acquire) && cancellation_enabled();
+}
+
+#ifdef BOXSIM_KILL_FAILS_CALLS
+// Under ThreadSanitizer the unwinding would pass through the sanitizer's
+// own frames (its interceptors call these), which then stops following the
+// thread's locks. There a killed thread is not unwound: its calls fail with
+// ECANCELED, and it winds down through its own paths.
+bool act_on_kill() {
+    if (!killed())
+        return false;
+    errno = ECANCELED;
+    return true;
+}
+#else
+// Cuts the thread short here; the C library does the unwinding, from an
+// ordinary frame.
+bool act_on_kill() {
+    const int saved = errno;
+    if (killed()) {
+#ifdef __SANITIZE_ADDRESS__
+        // The frames about to be unwound are left without their epilogues:
+        // their redzones are cleared now, from the deepest frame.
+        __asan_handle_no_return();
+#endif
+        pthread_cancel(pthread_self());
+        c_library_testcancel();
+    }
+    errno = saved;
+    return false;
+}
+#endif
 
 // Around a call that returns -1 and sets errno when it fails. A kill that
 // woke the call is acted on as it returns, whatever it managed (a short
 // count, a read's bytes): natively the thread would not have come back
-// from it. Only a descriptor an open has made must not be lost that way.
+// from it. Only a descriptor an open has made must not be lost that way,
+// and where kills fail calls, only a call the kill woke fails.
 enum class Made { nothing, descriptor };
 template <class Call> auto cancellation_point(Call call, Made made = Made::nothing) {
-    act_on_kill();
+    using Result = decltype(call());
+    if (act_on_kill())
+        return Result(-1);
     const auto result = call();
+#ifdef BOXSIM_KILL_FAILS_CALLS
+    (void)made;
+    if (result == -1 && errno == EINTR && act_on_kill())
+        return Result(-1);
+#else
     if (made == Made::nothing || result == -1)
         act_on_kill();
+#endif
     return result;
 }
 
@@ -94,7 +141,8 @@ void wake(pthread_t thread) {
 extern "C" {
 
 void pthread_testcancel(void) {
-    act_on_kill();
+    act_on_kill(); // where kills fail calls, the next call fails instead
+    c_library_testcancel(); // a cancellation someone else made pending
 }
 
 ssize_t read(int fd, void* data, size_t size) {
@@ -175,9 +223,9 @@ int clock_nanosleep(clockid_t clock, int flags, const struct timespec* until,
                     struct timespec* left) {
     static std::atomic<void*> slot;
     using F = int (*)(clockid_t, int, const struct timespec*, struct timespec*);
-    act_on_kill();
+    if (act_on_kill())
+        return ECANCELED;
     const int result = next_call<F>(slot, "clock_nanosleep")(clock, flags, until, left);
-    act_on_kill();
-    return result;
+    return result == EINTR && act_on_kill() ? ECANCELED : result;
 }
 }

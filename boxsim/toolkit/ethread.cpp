@@ -199,6 +199,14 @@ KillModel killModel() {
     return kill_model.load();
 }
 
+bool killCutsShort() {
+#ifdef BOXSIM_KILL_FAILS_CALLS
+    return false;
+#else
+    return true;
+#endif
+}
+
 std::optional<KillModel> killModelNamed(const std::string& name) {
     if (name == "cancel")
         return KillModel::cancel;

@@ -20,6 +20,11 @@ enum class KillModel {
 void setKillModel(KillModel model);
 KillModel killModel();
 
+// False in the one build where a kill cannot unwind its thread (under
+// ThreadSanitizer): the killed thread's blocking calls fail with ECANCELED
+// instead, and it ends through its own paths.
+bool killCutsShort();
+
 // "cancel" or "cancel-nowait", as the command line and the environment of
 // tests name them; nothing for any other name.
 std::optional<KillModel> killModelNamed(const std::string& name);

@@ -79,7 +79,7 @@ TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
         {{"--headless"}, 2, "--headless needs --keys"},
         {{"--headless", "--keys", script("down jump")}, 2, "unknown key word \"jump\""},
         {{"--headless", "--keys", script("wait soon")}, 2, "wait"},
-        {{"--hdd", dir_ / "file", "--headless", "--keys", nothing}, 2, "is not a directory"},
+        {{"--hdd", dir_ / "file", "--headless", "--keys", nothing}, 2, "is not a folder"},
         {{"--plugin", dir_ / "file", "--headless", "--keys", nothing}, 1, "cannot load plug-in"},
         {{"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", nothing}, 1, "has no plugin_exec"},
         {{"--headless", "--keys", script("launch")},

@@ -1,4 +1,5 @@
 // The stand-in "/dev/dsp": what it serves, records, paces and captures.
+#include "boxsim/dsp/sink_choice.h"
 #include "boxsim/dsp/sound_card.h"
 
 #include "host/ethread.h"
@@ -214,14 +215,24 @@ TEST_F(SoundCard, OpensRacingEachOtherGetOneDeviceAndOneRefusal) {
     }
 }
 
-TEST_F(SoundCard, WithNoDeviceAndNoSinkItPlaysIntoNothingAndSaysSoOnce) {
-    if (access("/dev/dsp", F_OK) == 0)
-        GTEST_SKIP() << "this machine has a /dev/dsp of its own";
-    dsp::configure({});
-    ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 3; ++i)
-        close(configured(AFMT_S16_BE, 1, 44100));
-    const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("no /dev/dsp"), std::string::npos) << said;
+TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarning) {
+    dsp::Settings wav;
+    wav.sink = dsp::SinkKind::wav;
+    wav.target = "out.wav";
+    const struct {
+        bool chosen, has_dsp, alsa_opens;
+        dsp::SinkKind sink;
+        bool warn;
+    } cases[] = {
+        {true, true, true, dsp::SinkKind::wav, false},
+        {false, true, true, dsp::SinkKind::machine, false},
+        {false, false, true, dsp::SinkKind::alsa, false},
+        {false, false, false, dsp::SinkKind::null, true},
+    };
+    for (const auto& c : cases) {
+        const auto choice = dsp::chooseSink(wav, c.chosen, {c.has_dsp, c.alsa_opens});
+        EXPECT_TRUE(choice.settings.sink == c.sink && choice.warn == c.warn) << choice.said;
+        EXPECT_EQ(choice.settings.target.empty(), !c.chosen) << choice.said;
+    }
+    EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to out.wav (WAV)");
 }

@@ -1,0 +1,70 @@
+#include "boxsim/dsp/capture_file.h"
+
+#include "boxsim/dsp/sink_report.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace boxsim::dsp {
+
+CaptureFile::CaptureFile(const std::string& path, const std::string& what)
+    : path_(path), what_(what) {
+    // Opening the card's own node would have the card capture into itself.
+    if (path == "/dev/dsp") {
+        fail("open", EINVAL);
+        return;
+    }
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        fail("open", errno);
+}
+
+CaptureFile::~CaptureFile() {
+    if (fd_ >= 0 && ::close(fd_) != 0 && !ended_)
+        fail("close", errno);
+}
+
+bool CaptureFile::append(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (open() && size > 0) {
+        const ssize_t n = ::write(fd_, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            fail("write", n < 0 ? errno : ENOSPC);
+            break;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        size_ += static_cast<std::uint64_t>(n);
+    }
+    return open();
+}
+
+bool CaptureFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (fd_ < 0)
+        return false;
+    const ssize_t n = ::pwrite(fd_, data, size, static_cast<off_t>(offset));
+    return n == static_cast<ssize_t>(size);
+}
+
+void CaptureFile::truncate(std::uint64_t size) {
+    if (fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+        // A pipe or a device: nothing to cut.
+    }
+}
+
+void CaptureFile::fail(const char* doing, int error) {
+    if (ended_)
+        return;
+    ended_ = true;
+    std::string line = "cannot " + std::string(doing) + " " + path_ + ": " + std::strerror(error);
+    line += doing == std::string("open") ? "; " + what_ + " plays into nothing"
+                                         : "; " + what_ + " ends after " +
+                                               std::to_string(size_) + " bytes";
+    report(line, Loss::sound);
+}
+
+} // namespace boxsim::dsp

@@ -1,0 +1,262 @@
+/* The definitions that take the C library's place: see libc_interpose.h.
+ * This file is built without large-file and checked-call flags, so that
+ * each name it defines means itself. */
+#define _GNU_SOURCE
+#include "boxsim/interpose/libc_interpose.h"
+
+#include "boxsim/interpose/device_hooks.h"
+
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+typedef int (*open_fn)(const char*, int, ...);
+typedef int (*openat_fn)(int, const char*, int, ...);
+typedef int (*creat_fn)(const char*, mode_t);
+typedef FILE* (*fopen_fn)(const char*, const char*);
+typedef FILE* (*freopen_fn)(const char*, const char*, FILE*);
+typedef int (*ioctl_fn)(int, unsigned long, ...);
+typedef int (*fcntl_fn)(int, int, ...);
+typedef ssize_t (*write_fn)(int, const void*, size_t);
+typedef int (*fd_fn)(int);
+typedef int (*dup2_fn)(int, int);
+typedef int (*dup3_fn)(int, int, int);
+
+/* Looked up once; the race of two first calls only looks it up twice. */
+static void* next_symbol(void** slot, const char* name) {
+    void* f = __atomic_load_n(slot, __ATOMIC_ACQUIRE);
+    if (!f) {
+        f = dlsym(RTLD_NEXT, name);
+        __atomic_store_n(slot, f, __ATOMIC_RELEASE);
+    }
+    return f;
+}
+
+#define NEXT(type, name)                                                                           \
+    static type real_##name(void) {                                                                \
+        static void* slot;                                                                         \
+        return (type)next_symbol(&slot, #name);                                                    \
+    }
+NEXT(open_fn, open)
+NEXT(open_fn, open64)
+NEXT(openat_fn, openat)
+NEXT(openat_fn, openat64)
+NEXT(creat_fn, creat)
+NEXT(creat_fn, creat64)
+NEXT(fopen_fn, fopen)
+NEXT(fopen_fn, fopen64)
+NEXT(freopen_fn, freopen)
+NEXT(freopen_fn, freopen64)
+NEXT(ioctl_fn, ioctl)
+NEXT(fcntl_fn, fcntl)
+NEXT(fcntl_fn, fcntl64)
+NEXT(write_fn, write)
+NEXT(fd_fn, close)
+NEXT(fd_fn, dup)
+NEXT(dup2_fn, dup2)
+NEXT(dup3_fn, dup3)
+
+static int mode_argument(int flags, va_list args) {
+    if ((flags & O_CREAT) || (flags & __O_TMPFILE) == __O_TMPFILE)
+        return va_arg(args, int);
+    return 0;
+}
+
+/* --- Opening a path ----------------------------------------------------- */
+
+int open(const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const int mode = mode_argument(flags, args);
+    va_end(args);
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open()(path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const int mode = mode_argument(flags, args);
+    va_end(args);
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, mode);
+}
+
+/* The checked forms never create, so they take no mode. */
+int __open_2(const char* path, int flags) {
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open()(path, flags, 0);
+}
+
+int __open64_2(const char* path, int flags) {
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, 0);
+}
+
+int openat(int dir, const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const int mode = mode_argument(flags, args);
+    va_end(args);
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags)
+                                   : real_openat()(dir, path, flags, mode);
+}
+
+int openat64(int dir, const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const int mode = mode_argument(flags, args);
+    va_end(args);
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags)
+                                   : real_openat64()(dir, path, flags, mode);
+}
+
+int __openat_2(int dir, const char* path, int flags) {
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, 0);
+}
+
+int __openat64_2(int dir, const char* path, int flags) {
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags)
+                                   : real_openat64()(dir, path, flags, 0);
+}
+
+int creat(const char* path, mode_t mode) {
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
+                                   : real_creat()(path, mode);
+}
+
+int creat64(const char* path, mode_t mode) {
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
+                                   : real_creat64()(path, mode);
+}
+
+/* The C library's streams reach the kernel through calls of its own, which
+ * nothing can take over: a stream on the device is made of our own write
+ * and close instead. */
+static ssize_t stream_write(void* cookie, const char* data, size_t size) {
+    const ssize_t n = write((int)(intptr_t)cookie, data, size);
+    return n < 0 ? 0 : n;
+}
+
+static int stream_close(void* cookie) {
+    return close((int)(intptr_t)cookie);
+}
+
+static FILE* device_stream(const char* mode) {
+    const int writes = strchr(mode, 'w') || strchr(mode, 'a');
+    const int reads = mode[0] == 'r' || strchr(mode, '+');
+    const int flags = (reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY) |
+                      (strchr(mode, 'e') ? O_CLOEXEC : 0);
+    const int fd = boxsim_dsp_open(flags);
+    if (fd < 0)
+        return NULL;
+    const cookie_io_functions_t calls = {NULL, stream_write, NULL, stream_close};
+    FILE* stream = fopencookie((void*)(intptr_t)fd, mode, calls);
+    if (!stream) {
+        const int saved = errno;
+        close(fd);
+        errno = saved;
+    }
+    return stream;
+}
+
+FILE* fopen(const char* path, const char* mode) {
+    return boxsim_dsp_serves(path) ? device_stream(mode) : real_fopen()(path, mode);
+}
+
+FILE* fopen64(const char* path, const char* mode) {
+    return boxsim_dsp_serves(path) ? device_stream(mode) : real_fopen64()(path, mode);
+}
+
+static FILE* refuse_reopen(FILE* stream) {
+    fclose(stream);
+    errno = ENOTSUP;
+    return NULL;
+}
+
+FILE* freopen(const char* path, const char* mode, FILE* stream) {
+    return path && boxsim_dsp_serves(path) ? refuse_reopen(stream)
+                                           : real_freopen()(path, mode, stream);
+}
+
+FILE* freopen64(const char* path, const char* mode, FILE* stream) {
+    return path && boxsim_dsp_serves(path) ? refuse_reopen(stream)
+                                           : real_freopen64()(path, mode, stream);
+}
+
+/* --- Calls on descriptors ----------------------------------------------- */
+
+int ioctl(int fd, unsigned long request, ...) {
+    va_list args;
+    va_start(args, request);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    if (boxsim_dsp_owns(fd))
+        return boxsim_dsp_ioctl(fd, request, arg);
+    return real_ioctl()(fd, request, arg);
+}
+
+ssize_t write(int fd, const void* data, size_t size) {
+    if (boxsim_dsp_owns(fd))
+        size = boxsim_dsp_write(fd, size);
+    return real_write()(fd, data, size);
+}
+
+int close(int fd) {
+    if (boxsim_dsp_owns(fd))
+        return boxsim_dsp_close(fd);
+    return real_close()(fd);
+}
+
+/* A copy onto new_fd: the card hears of it if either side was the device's. */
+static void copied(int fd, int new_fd) {
+    if (fd != new_fd && (boxsim_dsp_owns(fd) || boxsim_dsp_owns(new_fd)))
+        boxsim_dsp_dup(fd, new_fd);
+}
+
+int dup(int fd) {
+    const int result = real_dup()(fd);
+    if (result >= 0)
+        copied(fd, result);
+    return result;
+}
+
+int dup2(int fd, int new_fd) {
+    const int result = real_dup2()(fd, new_fd);
+    if (result >= 0)
+        copied(fd, new_fd);
+    return result;
+}
+
+int dup3(int fd, int new_fd, int flags) {
+    const int result = real_dup3()(fd, new_fd, flags);
+    if (result >= 0)
+        copied(fd, new_fd);
+    return result;
+}
+
+/* Every command's argument fits in a pointer; the C library reads it so too. */
+static int fcntl_served(fcntl_fn real, int fd, int cmd, void* arg) {
+    const int result = real(fd, cmd, arg);
+    if (result >= 0 && (cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC))
+        copied(fd, result);
+    return result;
+}
+
+int fcntl(int fd, int cmd, ...) {
+    va_list args;
+    va_start(args, cmd);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    return fcntl_served(real_fcntl(), fd, cmd, arg);
+}
+
+int fcntl64(int fd, int cmd, ...) {
+    va_list args;
+    va_start(args, cmd);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    return fcntl_served(real_fcntl64(), fd, cmd, arg);
+}
