@@ -4,15 +4,15 @@
 // plug-in stays loaded until the host quits.
 #include "boxsim/dsp/audio_sink.h"
 #include "boxsim/dsp/sound_card.h"
-#include "boxsim/frontend/front_end.h"
-#include "boxsim/frontend/headless_driver.h"
+#include "boxsim/frontend/drivers/front_end.h"
+#include "boxsim/frontend/drivers/headless_driver.h"
 #include "boxsim/frontend/key_map.h"
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #ifdef BOXSIM_WITH_TERMINAL
-#include "boxsim/frontend/terminal_driver.h"
+#include "boxsim/frontend/drivers/terminal_driver.h"
 #endif
 #ifdef BOXSIM_WITH_WINDOW
-#include "boxsim/frontend/window_driver.h"
+#include "boxsim/frontend/drivers/window_driver.h"
 #endif
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"

@@ -1,8 +1,8 @@
-#include "boxsim/frontend/screen_painter.h"
+#include "boxsim/frontend/screen/screen_painter.h"
 
-#include "boxsim/frontend/host_screen.h"
-#include "boxsim/frontend/printable_text.h"
-#include "boxsim/frontend/screen_font.h"
+#include "boxsim/frontend/screen/host_screen.h"
+#include "boxsim/frontend/screen/printable_text.h"
+#include "boxsim/frontend/screen/screen_font.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "boxsim/frontend/terminal_driver.h"
+#include "boxsim/frontend/drivers/terminal_driver.h"
 
-#include "boxsim/frontend/host_screen.h"
+#include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/frontend/key_map.h"
-#include "boxsim/frontend/key_press.h"
-#include "boxsim/frontend/printable_text.h"
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/drivers/key_press.h"
+#include "boxsim/frontend/screen/printable_text.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "boxsim/toolkit/widget_tree.h"
 

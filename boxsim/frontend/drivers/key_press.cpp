@@ -1,6 +1,6 @@
-#include "boxsim/frontend/key_press.h"
+#include "boxsim/frontend/drivers/key_press.h"
 
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 
 namespace boxsim {
 

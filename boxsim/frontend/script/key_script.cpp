@@ -1,4 +1,4 @@
-#include "boxsim/frontend/key_script.h"
+#include "boxsim/frontend/script/key_script.h"
 
 #include <cstdlib>
 #include <map>

@@ -1,6 +1,6 @@
-#include "boxsim/frontend/screen_picture.h"
+#include "boxsim/frontend/screen/screen_picture.h"
 
-#include "boxsim/frontend/screen_painter.h"
+#include "boxsim/frontend/screen/screen_painter.h"
 
 #include <SDL_image.h>
 

@@ -1,4 +1,4 @@
-#include "boxsim/frontend/host_screen.h"
+#include "boxsim/frontend/screen/host_screen.h"
 
 namespace boxsim {
 

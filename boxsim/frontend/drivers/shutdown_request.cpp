@@ -1,4 +1,4 @@
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 
 #include <csignal>
 #include <initializer_list>

@@ -1,6 +1,6 @@
 // A build without SDL (the box's own, for one) takes no screenshots, and
 // says so when asked.
-#include "boxsim/frontend/screenshot.h"
+#include "boxsim/frontend/screen/screenshot.h"
 
 namespace boxsim {
 

@@ -1,6 +1,6 @@
-#include "boxsim/frontend/screenshot.h"
+#include "boxsim/frontend/screen/screenshot.h"
 
-#include "boxsim/frontend/screen_picture.h"
+#include "boxsim/frontend/screen/screen_picture.h"
 
 namespace boxsim {
 

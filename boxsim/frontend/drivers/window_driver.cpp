@@ -1,9 +1,9 @@
-#include "boxsim/frontend/window_driver.h"
+#include "boxsim/frontend/drivers/window_driver.h"
 
 #include "boxsim/frontend/key_map.h"
-#include "boxsim/frontend/key_press.h"
-#include "boxsim/frontend/screen_painter.h"
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/drivers/key_press.h"
+#include "boxsim/frontend/screen/screen_painter.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 // plug-in, the host's own screen.
 #pragma once
 
-#include "boxsim/frontend/front_end.h"
-#include "boxsim/frontend/screen_picture.h"
+#include "boxsim/frontend/drivers/front_end.h"
+#include "boxsim/frontend/screen/screen_picture.h"
 
 #include <memory>
 #include <string>

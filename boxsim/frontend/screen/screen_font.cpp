@@ -1,4 +1,4 @@
-#include "boxsim/frontend/screen_font.h"
+#include "boxsim/frontend/screen/screen_font.h"
 
 #include <fontconfig/fontconfig.h>
 

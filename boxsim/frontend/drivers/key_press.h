@@ -3,7 +3,7 @@
 // What a press does is the same in every front end.
 #pragma once
 
-#include "boxsim/frontend/front_end.h"
+#include "boxsim/frontend/drivers/front_end.h"
 #include "boxsim/toolkit/remote_key.h"
 
 #include <optional>

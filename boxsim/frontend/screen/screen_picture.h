@@ -3,7 +3,7 @@
 // screenshot saves it as PNG, so both are the same picture.
 #pragma once
 
-#include "boxsim/frontend/screen_font.h"
+#include "boxsim/frontend/screen/screen_font.h"
 #include "boxsim/toolkit/widget_tree.h"
 
 #include <SDL.h>

@@ -5,7 +5,7 @@
 // Between runs of the plug-in, the host's own screen.
 #pragma once
 
-#include "boxsim/frontend/front_end.h"
+#include "boxsim/frontend/drivers/front_end.h"
 
 namespace boxsim {
 

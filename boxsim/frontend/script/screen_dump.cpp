@@ -1,4 +1,4 @@
-#include "boxsim/frontend/screen_dump.h"
+#include "boxsim/frontend/script/screen_dump.h"
 
 #include <cstdio>
 

@@ -4,8 +4,8 @@
 // host closes it with result 0.
 #pragma once
 
-#include "boxsim/frontend/front_end.h"
-#include "boxsim/frontend/key_script.h"
+#include "boxsim/frontend/drivers/front_end.h"
+#include "boxsim/frontend/script/key_script.h"
 #include "boxsim/toolkit/widget_tree.h"
 
 #include <chrono>

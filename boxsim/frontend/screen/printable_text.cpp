@@ -1,4 +1,4 @@
-#include "boxsim/frontend/printable_text.h"
+#include "boxsim/frontend/screen/printable_text.h"
 
 namespace boxsim {
 

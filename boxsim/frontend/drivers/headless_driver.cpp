@@ -1,9 +1,9 @@
-#include "boxsim/frontend/headless_driver.h"
+#include "boxsim/frontend/drivers/headless_driver.h"
 
-#include "boxsim/frontend/host_screen.h"
-#include "boxsim/frontend/screen_dump.h"
-#include "boxsim/frontend/screenshot.h"
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/screen/host_screen.h"
+#include "boxsim/frontend/script/screen_dump.h"
+#include "boxsim/frontend/screen/screenshot.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <cstdio>
