@@ -6,7 +6,6 @@
 #include "boxsim/dsp/sound_card.h"
 #include "boxsim/frontend/drivers/front_end.h"
 #include "boxsim/frontend/drivers/headless_driver.h"
-#include "boxsim/frontend/key_map.h"
 #include "boxsim/frontend/drivers/shutdown_request.h"
 #ifdef BOXSIM_WITH_TERMINAL
 #include "boxsim/frontend/drivers/terminal_driver.h"
@@ -17,6 +16,7 @@
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
+#include "boxsim/notices/notices.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <cstdio>
@@ -71,11 +71,9 @@ std::unique_ptr<boxsim::FrontEnd> open_screen(boxsim::Options::Screen screen) {
         std::string why;
         if (auto window = boxsim::WindowDriver::open(why))
             return window;
-        std::fprintf(stderr, "boxsim: cannot open a window (%s); using the terminal\n",
-                     why.c_str());
+        boxsim::notice("cannot open a window (" + why + "); using the terminal");
 #else
-        std::fprintf(stderr, "boxsim: this boxsim was built without the window front end; using "
-                             "the terminal\n");
+        boxsim::notice("this boxsim was built without the window front end; using the terminal");
 #endif
     }
 #ifdef BOXSIM_WITH_TERMINAL
@@ -96,7 +94,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error))
         return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
-        std::printf("%s\n%s\nKeys: %s\n", usage, help, keyboardMap);
+        std::printf("%s\n%s", usage, helpText().c_str());
         return 0;
     }
 
@@ -142,6 +140,7 @@ int main(int argc, char** argv) {
         if (!front)
             return fail("the terminal front end needs a terminal; use --headless --keys SCRIPT", 2);
     }
+    front->setPluginName(options.plugin.substr(options.plugin.rfind('/') + 1));
     watchForShutdown();
     setModalDriver(front.get());
 
@@ -170,5 +169,6 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (!failure.empty())
         return fail("keys: " + failure, 2);
-    return result;
+    // Ended by a signal, the host says so as a shell expects.
+    return shutdownExitStatus().value_or(result);
 }

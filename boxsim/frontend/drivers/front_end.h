@@ -4,6 +4,7 @@
 // or quits.
 #pragma once
 
+#include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/toolkit/modal_driver.h"
 
 #include <string>
@@ -14,6 +15,9 @@ enum class HostChoice { launch, quit };
 
 class FrontEnd : public ModalDriver {
 public:
+    // Draws the screen with window on it, and takes the window's title as
+    // the plug-in's name for the host's screen.
+    void present(eWidget& window) final;
     // The plug-in has returned result. Shows so, and whether a file still
     // plays, until the user decides.
     virtual HostChoice betweenRuns(int result) = 0;
@@ -23,6 +27,18 @@ public:
     // A message for a session that went wrong (a key script asking for
     // something that cannot be done), or "".
     virtual std::string failure() const { return ""; }
+    // What the host's screen calls the plug-in until it has shown a window
+    // (its file's name).
+    void setPluginName(const std::string& name) { plugin_name_ = name; }
+
+protected:
+    virtual void draw(eWidget& window) = 0;
+    // The host's screen as it stands: the plug-in's name, result and
+    // whether a file plays now.
+    HostScreen hostScreen(int result) const;
+
+private:
+    std::string plugin_name_ = "The plug-in";
 };
 
 } // namespace boxsim

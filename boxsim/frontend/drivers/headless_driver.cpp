@@ -1,12 +1,11 @@
 #include "boxsim/frontend/drivers/headless_driver.h"
 
-#include "boxsim/frontend/screen/host_screen.h"
-#include "boxsim/frontend/script/screen_dump.h"
-#include "boxsim/frontend/screen/screenshot.h"
 #include "boxsim/frontend/drivers/shutdown_request.h"
+#include "boxsim/frontend/screen/screenshot.h"
+#include "boxsim/frontend/script/screen_dump.h"
+#include "boxsim/notices/notices.h"
 #include "boxsim/toolkit/thread_registry.h"
 
-#include <cstdio>
 #include <thread>
 
 namespace boxsim {
@@ -21,8 +20,8 @@ HeadlessDriver::HeadlessDriver(std::vector<ScriptStep> steps, std::ostream& out)
 void HeadlessDriver::shoot(const std::string& path, const WidgetNode* window, int result) {
     // A picture that cannot be written is said once; the session goes on.
     std::string error;
-    if (!writeScreenshot(path, window, result, liveThreads() > 0, error))
-        std::fprintf(stderr, "boxsim: shot: %s\n", error.c_str());
+    if (!writeScreenshot(path, window, hostScreen(result), error))
+        notice("shot: " + error);
 }
 
 void HeadlessDriver::fail(const std::string& why) {
@@ -72,7 +71,7 @@ std::optional<RemoteKey> HeadlessDriver::nextKey(std::chrono::milliseconds timeo
             close();
             return std::nullopt;
         } else if (std::holds_alternative<LaunchStep>(step)) {
-            fail("\"launch\" while Tivra's window is open");
+            fail("\"launch\" while the plug-in's window is open");
         } else if (pass(step, timeout)) {
             ++next_;
         } else {
@@ -95,8 +94,8 @@ HostChoice HeadlessDriver::betweenRuns(int result) {
         if (std::holds_alternative<HostCloseStep>(step)) {
             fail("\"hostclose\" while no window is open");
         } else if (std::holds_alternative<DumpStep>(step)) {
-            out_ << "host screen: " << hostScreenTitle(result) << " "
-                 << hostScreenStatus(liveThreads() > 0) << std::endl;
+            const std::vector<std::string> lines = hostScreenLines(hostScreen(result));
+            out_ << "host screen: " << lines[0] << " " << lines[1] << std::endl;
             ++next_;
         } else if (auto* shot = std::get_if<ShotStep>(&step)) {
             shoot(shot->path, nullptr, result);

@@ -18,7 +18,7 @@ class HeadlessDriver : public FrontEnd {
 public:
     HeadlessDriver(std::vector<ScriptStep> steps, std::ostream& out);
 
-    void present(eWidget& window) override { window_ = &window; }
+    void draw(eWidget& window) override { window_ = &window; }
     std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) override;
     HostChoice betweenRuns(int result) override;
     bool finished() const override { return next_ >= steps_.size() || !failure_.empty(); }

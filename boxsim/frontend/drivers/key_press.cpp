@@ -4,26 +4,24 @@
 
 namespace boxsim {
 
-std::optional<RemoteKey> keyForWindow(const KeyPress& press, eWidget* window) {
-    if (shutdownRequested() || press.kind == KeyPress::standby) {
+std::optional<RemoteKey> keyForWindow(const KeyBinding* press, eWidget* window) {
+    if (shutdownRequested() || (press && press->action == KeyAction::standby)) {
         if (window && inModalLoop(*window))
             closeWindow(*window, 0);
         return std::nullopt;
     }
-    if (press.kind == KeyPress::remote)
-        return press.key;
+    if (press && press->action == KeyAction::remote)
+        return press->remote;
     return std::nullopt;
 }
 
-std::optional<HostChoice> hostScreenChoice(const KeyPress& press) {
-    if (press.kind == KeyPress::quit)
-        return HostChoice::quit;
-    if (press.kind != KeyPress::remote)
+std::optional<HostChoice> hostScreenChoice(const KeyBinding* press) {
+    if (!press || press->action == KeyAction::standby)
         return std::nullopt;
-    if (press.key == RemoteKey::ok)
-        return HostChoice::launch;
-    if (press.key == RemoteKey::exit)
+    if (press->action == KeyAction::quit || press->remote == RemoteKey::exit)
         return HostChoice::quit;
+    if (press->remote == RemoteKey::ok)
+        return HostChoice::launch;
     return std::nullopt;
 }
 

@@ -1,15 +1,19 @@
 #include "boxsim/frontend/drivers/shutdown_request.h"
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 
 namespace boxsim {
 namespace {
 
-std::atomic<bool> requested{false};
+// -1 while nobody asked, else the signal that did (0 for none). Lock-free,
+// so the signal handler may set it.
+std::atomic<int> asked_by{-1};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-void on_signal(int) {
-    requested = true;
+void on_signal(int signal) {
+    requestShutdown(signal);
 }
 
 } // namespace
@@ -23,11 +27,19 @@ void watchForShutdown() {
 }
 
 bool shutdownRequested() {
-    return requested.load();
+    return asked_by.load() >= 0;
 }
 
-void requestShutdown() {
-    requested = true;
+void requestShutdown(int signal) {
+    int nobody = -1;
+    asked_by.compare_exchange_strong(nobody, signal);
+}
+
+std::optional<int> shutdownExitStatus() {
+    const int signal = asked_by.load();
+    if (signal <= 0)
+        return std::nullopt;
+    return 128 + signal;
 }
 
 } // namespace boxsim

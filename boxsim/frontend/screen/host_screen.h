@@ -1,17 +1,22 @@
 // The host's own screen, between runs of the plug-in: what the plug-in
 // returned, whether a file still plays, and the keys to start it again or
-// quit. Front ends draw it from these texts.
+// quit. Every front end shows these lines; the headless one prints the
+// first two on "dump".
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace boxsim {
 
-// "Tivra has returned 0 to the box's menu."
-std::string hostScreenTitle(int result);
-// Whether playback goes on without a window.
-std::string hostScreenStatus(bool playing);
+struct HostScreen {
+    std::string plugin; // its window's title, or its file's name
+    int result = 0;
+    bool playing = false;
+};
 
-inline constexpr const char* hostScreenKeys = "Enter: start Tivra again | Esc/q: quit";
+// Top to bottom, "" for a gap: "Tivra 0.0.1 has returned 0 to the box's
+// menu.", whether a file plays, "", the keys.
+std::vector<std::string> hostScreenLines(const HostScreen& screen);
 
 } // namespace boxsim

@@ -1,8 +1,8 @@
 #include "boxsim/frontend/screen/screen_painter.h"
 
-#include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/frontend/screen/printable_text.h"
 #include "boxsim/frontend/screen/screen_font.h"
+#include "boxsim/frontend/screen/text_fit.h"
 
 #include <algorithm>
 
@@ -37,12 +37,15 @@ void ScreenPainter::outline(const SDL_Rect& r, SDL_Color c) {
     SDL_RenderDrawRect(renderer_, &r);
 }
 
-void ScreenPainter::text(const std::string& bytes, int x, int y, int height, SDL_Color c) {
-    // Names are bytes: what is not valid UTF-8 is drawn as "?".
-    const std::string shown = printableText(bytes);
+void ScreenPainter::text(const std::string& bytes, int x, int y, int height, SDL_Color c,
+                         int width) {
+    // Names are bytes: what is not valid UTF-8 is drawn as "?"; a name too
+    // long for its room ends in "…".
+    const std::string shown = fitText(printableText(bytes), width,
+                                      [this](const std::string& t) { return font_.width(t); });
     if (shown.empty())
         return;
-    SDL_Surface* surface = TTF_RenderUTF8_Blended(font_.get(), shown.c_str(), c);
+    SDL_Surface* surface = font_.render(shown, c);
     if (!surface)
         return;
     if (SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer_, surface)) {
@@ -53,14 +56,14 @@ void ScreenPainter::text(const std::string& bytes, int x, int y, int height, SDL
     SDL_FreeSurface(surface);
 }
 
-void ScreenPainter::paintMark(const std::string& pixmap, int x, int y) {
-    const SDL_Color* c = pixmap == "red"      ? &colour::red
-                         : pixmap == "green"  ? &colour::green
-                         : pixmap == "yellow" ? &colour::yellow
-                         : pixmap == "blue"   ? &colour::blue
-                                              : nullptr;
-    if (c)
-        fill({x, y, 18, 12}, *c);
+void ScreenPainter::paintMark(MarkColour mark, int x, int y) {
+    switch (mark) {
+    case MarkColour::none: return;
+    case MarkColour::red: fill({x, y, 18, 12}, colour::red); return;
+    case MarkColour::green: fill({x, y, 18, 12}, colour::green); return;
+    case MarkColour::yellow: fill({x, y, 18, 12}, colour::yellow); return;
+    case MarkColour::blue: fill({x, y, 18, 12}, colour::blue); return;
+    }
 }
 
 void ScreenPainter::paintList(const WidgetNode& list) {
@@ -81,7 +84,7 @@ void ScreenPainter::paintList(const WidgetNode& list) {
             if (list.focused)
                 ink = colour::dark_text;
         }
-        text(row.text, r.x + 8, y, row_height, ink);
+        text(row.text, r.x + 8, y, row_height, ink, r.w - 16);
     }
     if (!list.deco.empty())
         outline(r, colour::frame);
@@ -92,8 +95,9 @@ void ScreenPainter::paintButton(const WidgetNode& button) {
     fill(r, button.focused ? colour::button_focus : colour::button);
     if (!button.deco.empty())
         outline(r, colour::frame);
-    paintMark(button.pixmap, r.x + 7, r.y + (r.h - 12) / 2);
-    text(button.text, r.x + 32, r.y, r.h, button.focused ? colour::dark_text : colour::text);
+    paintMark(markColour(button.pixmap), r.x + 7, r.y + (r.h - 12) / 2);
+    text(button.text, r.x + 32, r.y, r.h, button.focused ? colour::dark_text : colour::text,
+         r.w - 36);
 }
 
 void ScreenPainter::paintWidget(const WidgetNode& w, const SDL_Rect& clip) {
@@ -101,17 +105,17 @@ void ScreenPainter::paintWidget(const WidgetNode& w, const SDL_Rect& clip) {
         return;
     const SDL_Rect own = intersect(rect_of(w), clip);
     SDL_RenderSetClipRect(renderer_, &own);
-    if (w.kind == "listbox") {
+    if (w.kind == WidgetKind::listbox) {
         paintList(w);
-    } else if (w.kind == "button") {
+    } else if (w.kind == WidgetKind::button) {
         paintButton(w);
-    } else if (w.kind == "label") {
+    } else if (w.kind == WidgetKind::label) {
         int x = w.screen.x;
         if (!w.pixmap.empty()) {
-            paintMark(w.pixmap, x, w.screen.y + (w.size.height - 12) / 2);
+            paintMark(markColour(w.pixmap), x, w.screen.y + (w.size.height - 12) / 2);
             x += 24;
         }
-        text(w.text, x, w.screen.y, w.size.height, colour::text);
+        text(w.text, x, w.screen.y, w.size.height, colour::text, clip.x + clip.w - x);
     }
     const SDL_Rect inner = intersect(
         {w.client_screen.x, w.client_screen.y, w.client_size.width, w.client_size.height}, clip);
@@ -132,24 +136,21 @@ void ScreenPainter::paintWindow(const WidgetNode& window) {
     fill(bar, colour::title_bar);
     fill(client, colour::client);
     SDL_RenderSetClipRect(renderer_, &bar);
-    text(window.text, bar.x + 12, bar.y, bar.h, colour::text);
+    text(window.text, bar.x + 12, bar.y, bar.h, colour::text, bar.w - 24);
     const SDL_Rect inner = intersect(client, screen);
     for (const WidgetNode& child : window.children)
         paintWidget(child, inner);
     SDL_RenderSetClipRect(renderer_, nullptr);
 }
 
-void ScreenPainter::paintHostScreen(int result, bool playing) {
+void ScreenPainter::paintHostScreen(const HostScreen& host) {
     SDL_RenderSetClipRect(renderer_, nullptr);
     fill({0, 0, screenWidth, screenHeight}, colour::background);
-    const std::string lines[] = {hostScreenTitle(result), hostScreenStatus(playing), "",
-                                 hostScreenKeys};
-    for (int i = 0; i < 4; ++i) {
-        int w = 0, h = 0;
-        const std::string shown = printableText(lines[i]);
-        if (shown.empty() || TTF_SizeUTF8(font_.get(), shown.c_str(), &w, &h) != 0)
-            continue;
-        text(lines[i], (screenWidth - w) / 2, 220 + 34 * i, 30, colour::text);
+    const std::vector<std::string> lines = hostScreenLines(host);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int w = std::min(screenWidth, font_.width(printableText(lines[i])));
+        text(lines[i], (screenWidth - w) / 2, 220 + 34 * static_cast<int>(i), 30, colour::text,
+             screenWidth);
     }
 }
 

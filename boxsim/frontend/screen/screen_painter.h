@@ -6,6 +6,9 @@
 // tree the text dump reads.
 #pragma once
 
+#include "boxsim/frontend/screen/host_screen.h"
+#include "boxsim/frontend/screen/screen_size.h"
+#include "boxsim/toolkit/key_table.h"
 #include "boxsim/toolkit/widget_tree.h"
 
 #include <SDL.h>
@@ -15,9 +18,6 @@
 namespace boxsim {
 
 class ScreenFont;
-
-constexpr int screenWidth = 720;
-constexpr int screenHeight = 576;
 
 // The colours, for tests that read pixels back.
 namespace screen_colour {
@@ -45,17 +45,18 @@ public:
     // The whole screen with window on it.
     void paintWindow(const WidgetNode& window);
     // The host's own screen between runs of the plug-in.
-    void paintHostScreen(int result, bool playing);
+    void paintHostScreen(const HostScreen& host);
 
 private:
     void paintWidget(const WidgetNode& w, const SDL_Rect& clip);
     void paintList(const WidgetNode& list);
     void paintButton(const WidgetNode& button);
-    void paintMark(const std::string& pixmap, int x, int y);
+    void paintMark(MarkColour mark, int x, int y);
     void fill(const SDL_Rect& r, SDL_Color c);
     void outline(const SDL_Rect& r, SDL_Color c);
-    // Draws text with its left edge at x, centred on the line [y, y + height).
-    void text(const std::string& bytes, int x, int y, int height, SDL_Color c);
+    // Draws text with its left edge at x, centred on the line [y, y + height),
+    // in at most width pixels.
+    void text(const std::string& bytes, int x, int y, int height, SDL_Color c, int width);
 
     SDL_Renderer* renderer_;
     const ScreenFont& font_;

@@ -30,8 +30,8 @@ void ScreenPicture::paintWindow(const WidgetNode& window) {
     SDL_RenderPresent(renderer_);
 }
 
-void ScreenPicture::paintHostScreen(int result, bool playing) {
-    ScreenPainter(renderer_, *font_).paintHostScreen(result, playing);
+void ScreenPicture::paintHostScreen(const HostScreen& host) {
+    ScreenPainter(renderer_, *font_).paintHostScreen(host);
     SDL_RenderPresent(renderer_);
 }
 

@@ -3,6 +3,7 @@
 // screenshot saves it as PNG, so both are the same picture.
 #pragma once
 
+#include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/frontend/screen/screen_font.h"
 #include "boxsim/toolkit/widget_tree.h"
 
@@ -23,7 +24,7 @@ public:
 
     bool ok() const { return renderer_ != nullptr; }
     void paintWindow(const WidgetNode& window);
-    void paintHostScreen(int result, bool playing);
+    void paintHostScreen(const HostScreen& host);
     // RGBA, 720 x 576.
     SDL_Surface* surface() const { return surface_; }
     // Writes the picture as PNG; false with the reason in error.

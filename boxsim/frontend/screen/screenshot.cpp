@@ -4,7 +4,7 @@
 
 namespace boxsim {
 
-bool writeScreenshot(const std::string& path, const WidgetNode* window, int result, bool playing,
+bool writeScreenshot(const std::string& path, const WidgetNode* window, const HostScreen& host,
                      std::string& error) {
     ScreenPicture picture(error);
     if (!picture.ok())
@@ -12,7 +12,7 @@ bool writeScreenshot(const std::string& path, const WidgetNode* window, int resu
     if (window)
         picture.paintWindow(*window);
     else
-        picture.paintHostScreen(result, playing);
+        picture.paintHostScreen(host);
     return picture.save(path, error);
 }
 

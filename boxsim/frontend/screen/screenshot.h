@@ -2,16 +2,16 @@
 // window front end paints it, with no display needed.
 #pragma once
 
+#include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/toolkit/widget_tree.h"
 
 #include <string>
 
 namespace boxsim {
 
-// The screen with window on it, or the host's own screen (what the plug-in
-// returned, whether a file plays) when window is null. False with the reason
-// in error.
-bool writeScreenshot(const std::string& path, const WidgetNode* window, int result, bool playing,
+// The screen with window on it, or the host's own screen when window is
+// null. False with the reason in error.
+bool writeScreenshot(const std::string& path, const WidgetNode* window, const HostScreen& host,
                      std::string& error);
 
 } // namespace boxsim

@@ -4,7 +4,7 @@
 
 namespace boxsim {
 
-bool writeScreenshot(const std::string&, const WidgetNode*, int, bool, std::string& error) {
+bool writeScreenshot(const std::string&, const WidgetNode*, const HostScreen&, std::string& error) {
     error = "this boxsim was built without pictures (SDL2)";
     return false;
 }

@@ -1,32 +1,75 @@
 #include "boxsim/frontend/script/key_script.h"
 
-#include <cstdlib>
-#include <map>
-#include <sstream>
+#include "boxsim/toolkit/key_table.h"
+
+#include <climits>
 
 namespace boxsim {
+namespace {
+
+// The script's words in order, each with the line it stands on.
+class Words {
+public:
+    explicit Words(const std::string& text) : text_(text) {}
+
+    bool next(std::string& word) {
+        while (at_ < text_.size() && blank(text_[at_])) {
+            if (text_[at_] == '\n')
+                ++line_;
+            ++at_;
+        }
+        const std::size_t start = at_;
+        while (at_ < text_.size() && !blank(text_[at_]))
+            ++at_;
+        word = text_.substr(start, at_ - start);
+        return !word.empty();
+    }
+    std::string where() const { return "line " + std::to_string(line_) + ": "; }
+
+private:
+    static bool blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+    const std::string& text_;
+    std::size_t at_ = 0;
+    int line_ = 1;
+};
+
+// Plain decimal digits that fit an int; no sign, no blanks.
+bool milliseconds(const std::string& word, int& out) {
+    if (word.empty())
+        return false;
+    long long value = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+        if (value > INT_MAX)
+            return false;
+    }
+    out = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
 
 bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error) {
-    static const std::map<std::string, RemoteKey> keys = {
-        {"up", RemoteKey::up},       {"down", RemoteKey::down},     {"left", RemoteKey::left},
-        {"right", RemoteKey::right}, {"pgup", RemoteKey::pageUp},   {"pgdown", RemoteKey::pageDown},
-        {"ok", RemoteKey::ok},       {"exit", RemoteKey::exit},     {"red", RemoteKey::red},
-        {"green", RemoteKey::green}, {"yellow", RemoteKey::yellow}, {"blue", RemoteKey::blue},
-    };
-    std::istringstream words(text);
+    Words words(text);
     std::string word;
-    while (words >> word) {
-        if (auto key = keys.find(word); key != keys.end()) {
-            steps.emplace_back(key->second);
+    while (words.next(word)) {
+        const KeyBinding* key = bindingForWord(word);
+        if (key && key->action == KeyAction::remote) {
+            steps.emplace_back(key->remote);
         } else if (word == "wait") {
-            std::string ms;
-            char* end = nullptr;
-            if (!(words >> ms) || (std::strtol(ms.c_str(), &end, 10), *end != '\0') ||
-                std::strtol(ms.c_str(), nullptr, 10) < 0) {
-                error = "\"wait\" needs a number of milliseconds";
+            std::string value;
+            int ms = 0;
+            if (!words.next(value) || !milliseconds(value, ms)) {
+                error = words.where() + "\"wait\" takes milliseconds from 0 to " +
+                        std::to_string(INT_MAX) +
+                        (value.empty() ? std::string(", and none followed")
+                                       : ", not \"" + value + "\"");
                 return false;
             }
-            steps.emplace_back(WaitStep{static_cast<int>(std::strtol(ms.c_str(), nullptr, 10))});
+            steps.emplace_back(WaitStep{ms});
         } else if (word == "idle") {
             steps.emplace_back(IdleStep{});
         } else if (word == "dump") {
@@ -37,13 +80,13 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std
             steps.emplace_back(LaunchStep{});
         } else if (word == "shot") {
             std::string path;
-            if (!(words >> path)) {
-                error = "\"shot\" needs a file name";
+            if (!words.next(path)) {
+                error = words.where() + "\"shot\" needs a file name";
                 return false;
             }
             steps.emplace_back(ShotStep{path});
         } else {
-            error = "unknown key word \"" + word + "\"";
+            error = words.where() + "unknown key word \"" + word + "\"";
             return false;
         }
     }

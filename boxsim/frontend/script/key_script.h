@@ -1,6 +1,7 @@
 // Key scripts for the headless front end: words separated by blanks or new
-// lines. up down left right pgup pgdown ok exit red green yellow blue press
-// keys; "wait MS" waits, "idle" waits until no worker thread is alive,
+// lines. The remote control's keys are pressed by their words in the key
+// table (up, pgdown, ok, red, ...); "wait MS" waits MS milliseconds (up to
+// 2147483647), "idle" waits until no worker thread is alive,
 // "dump" prints the screen, "shot FILE" writes it as a PNG, "hostclose" has
 // the host close the plug-in's window with result 0 (as on standby), and
 // "launch" starts the plug-in again once it has returned.
@@ -27,7 +28,8 @@ struct ShotStep {
 using ScriptStep =
     std::variant<RemoteKey, WaitStep, IdleStep, DumpStep, HostCloseStep, LaunchStep, ShotStep>;
 
-// Parses text; on a word it does not know, returns false with the reason in error.
+// Parses text; on a word it does not know or a value it cannot take,
+// returns false with the reason in error: "line N: ..." naming the word.
 bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error);
 
 } // namespace boxsim

@@ -9,7 +9,7 @@ void dump(const WidgetNode& w, int depth, std::string& out) {
     char place[96];
     std::snprintf(place, sizeof place, " at (%d,%d) size %dx%d", w.position.x, w.position.y,
                   w.size.width, w.size.height);
-    out += std::string(2 * depth, ' ') + w.kind + place;
+    out += std::string(2 * depth, ' ') + kindName(w.kind) + place;
     out += " text \"" + escapedText(w.text) + "\"";
     if (w.focused)
         out += " focus";
