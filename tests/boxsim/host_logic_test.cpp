@@ -67,6 +67,7 @@ TEST(HostOptions, EachOptionLandsAndEveryMistakeIsNamed) {
         {{"--dsp", "null:x"}, "--dsp takes"},
         {{"--screen", "tv"}, "--screen takes terminal or window, not \"tv\""},
         {{"--hdd"}, "--hdd needs a value"},
+        {{"--keys"}, "--keys needs a value"},
         {{"--headless"}, "--headless needs --keys SCRIPT"},
         {{"--keys", "k"}, "--keys is for --headless"},
     };
@@ -190,8 +191,8 @@ TEST(PrintableText, ValidUtf8StaysAndEverythingElseIsAQuestionMark) {
         {"\xED\xA0\x80", "???"},            // a surrogate
         {"\xF4\x90\x80\x80\xF5", "?????"},  // past U+10FFFF
         {"\xE6\x97", "??"},                 // cut short
-        {"\xFF\xC3(", "?"
-                      "?("},
+        {"\xEF\xBC\xA1\xF4\x80\x80\x80", "\xEF\xBC\xA1\xF4\x80\x80\x80"}, // U+FF21, U+100000
+        {"\xFF\xC3(", "?\?("},
     };
     for (const auto& c : cases)
         EXPECT_EQ(printableText(c.bytes), c.shown) << c.shown;
@@ -215,6 +216,8 @@ TEST(TextFit, NamesAreCutAtACharactersEndWithAnEllipsisAndTheStripWraps) {
     for (const auto& c : cases)
         EXPECT_EQ(fitText(c.text, c.width, cells), c.shown) << c.text << " in " << c.width;
     EXPECT_EQ(codePoint("a\xE6\x97\xA5", 1), U'\u65E5');
+    EXPECT_EQ(codePoint("\xEF\xBC\xA1!", 0), U'\uFF21');
+    EXPECT_EQ(fitText("\xEF\xBC\xA1\xEF\xBC\xA1", 3, cells), "\xEF\xBC\xA1\u2026");
     EXPECT_EQ(codePoint("\xF0\x9F\x8E\xB5", 0), U'\U0001F3B5');
     const std::vector<std::string> entries = {"aa", "bbb", "c", "dddddd"};
     EXPECT_EQ(wrapEntries(entries, 8, "  ", cells),
@@ -224,6 +227,9 @@ TEST(TextFit, NamesAreCutAtACharactersEndWithAnEllipsisAndTheStripWraps) {
 }
 
 TEST(TerminalLines, TheListKeepsTheBoxsRowsWhileThereIsRoomAndNothingShares) {
+    const LineMap none(WidgetNode{}, 24); // no window: the screen scaled evenly
+    EXPECT_EQ((std::vector<int>{none.line(0), none.line(288), none.line(575)}),
+              (std::vector<int>{0, 12, 23}));
     // Tivra's window: a list of 15 rows above a label and the buttons.
     WidgetNode window;
     window.visible = true;
@@ -246,15 +252,19 @@ TEST(TerminalLines, TheListKeepsTheBoxsRowsWhileThereIsRoomAndNothingShares) {
     child(WidgetKind::label, 375, 30, ""); // draws nothing, needs no line
     child(WidgetKind::label, 435, 30, "Total Time : ");
     child(WidgetKind::button, 500, 30, "Root");
-    for (int lines : {22, 30, 60}) {
-        const LineMap map(window, lines);
-        const int title = map.line(45), list_top = map.line(85), list_end = map.line(385);
-        const int label = map.line(435), button = map.line(500), border = map.line(535) - 1;
-        EXPECT_EQ(list_end - list_top, 17) << lines << " lines: the box's rows and the frame";
-        EXPECT_TRUE(title < list_top && list_end <= label && label < button && button < border)
-            << lines << ": " << title << " " << list_top << " " << list_end << " " << label << " "
-            << button << " " << border;
-        EXPECT_LE(map.line(576), lines);
+    // Title, list's top, its end, the label, the buttons, the bottom border,
+    // the screen's end: spare lines go round the list, by pixels.
+    const struct {
+        int lines;
+        std::vector<int> at;
+    } cases[] = {{22, {0, 1, 18, 18, 19, 20, 22}}, {60, {7, 9, 26, 34, 46, 52, 60}}};
+    for (const auto& c : cases) {
+        const LineMap map(window, c.lines);
+        EXPECT_EQ((std::vector<int>{map.line(45), map.line(85), map.line(385), map.line(435),
+                                    map.line(500), map.line(535) - 1, map.line(576)}),
+                  c.at)
+            << c.lines;
+        EXPECT_EQ(map.line(-1), 0);
     }
     const LineMap tight(window, 11);
     EXPECT_EQ(tight.line(385) - tight.line(85), 7) << "the list gives up rows first";
