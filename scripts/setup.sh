@@ -12,6 +12,7 @@ packages=(
     googletest libgtest-dev
     libncurses-dev libasound2-dev
     libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core
+    fonts-droid-fallback fonts-symbola
     tmux util-linux xvfb xdotool imagemagick
 )
 

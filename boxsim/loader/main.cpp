@@ -5,15 +5,14 @@
 #include "boxsim/dsp/sink_choice.h"
 #include "boxsim/dsp/sink_report.h"
 #include "boxsim/dsp/sound_card.h"
-#include "boxsim/frontend/front_end.h"
-#include "boxsim/frontend/headless_driver.h"
-#include "boxsim/frontend/key_map.h"
-#include "boxsim/frontend/shutdown_request.h"
+#include "boxsim/frontend/drivers/front_end.h"
+#include "boxsim/frontend/drivers/headless_driver.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #ifdef BOXSIM_WITH_TERMINAL
-#include "boxsim/frontend/terminal_driver.h"
+#include "boxsim/frontend/drivers/terminal_driver.h"
 #endif
 #ifdef BOXSIM_WITH_WINDOW
-#include "boxsim/frontend/window_driver.h"
+#include "boxsim/frontend/drivers/window_driver.h"
 #endif
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
@@ -77,11 +76,9 @@ std::unique_ptr<boxsim::FrontEnd> open_screen(boxsim::Options::Screen screen) {
         std::string why;
         if (auto window = boxsim::WindowDriver::open(why))
             return window;
-        std::fprintf(stderr, "boxsim: cannot open a window (%s); using the terminal\n",
-                     why.c_str());
+        boxsim::notice("cannot open a window (" + why + "); using the terminal");
 #else
-        std::fprintf(stderr, "boxsim: this boxsim was built without the window front end; using "
-                             "the terminal\n");
+        boxsim::notice("this boxsim was built without the window front end; using the terminal");
 #endif
     }
 #ifdef BOXSIM_WITH_TERMINAL
@@ -102,7 +99,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error))
         return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
-        std::printf("%s\n%s\nKeys: %s\n", usage, help, keyboardMap);
+        std::printf("%s\n%s", usage, helpText().c_str());
         return 0;
     }
 
@@ -149,6 +146,7 @@ int main(int argc, char** argv) {
             return fail("the terminal front end needs a terminal; use --headless --keys SCRIPT", 2);
     }
     setKillModel(options.kill);
+    front->setPluginName(options.plugin.substr(options.plugin.rfind('/') + 1));
     watchForShutdown();
     setModalDriver(front.get());
 
@@ -178,5 +176,7 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (!failure.empty())
         return fail("keys: " + failure, 2);
-    return dsp::soundWasLost() ? 1 : result;
+    // Ended by a signal, the host says so as a shell expects; sound that did
+    // not reach the chosen sink is a failure too.
+    return shutdownExitStatus().value_or(dsp::soundWasLost() ? 1 : result);
 }

@@ -1,5 +1,9 @@
 #include "boxsim/loader/options.h"
 
+#include "boxsim/frontend/screen/screen_size.h"
+#include "boxsim/toolkit/key_table.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace boxsim {
@@ -9,42 +13,69 @@ const char* const usage =
     "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
     "              [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]\n";
 
-const char* const help =
-    "The box's host: loads the plug-in and runs it, again and again, until you quit.\n"
-    "\n"
-    "  --plugin PATH   the plug-in to load (the built tivra.so)\n"
-    "  --hdd DIR       show DIR at /hdd, in a private mount namespace\n"
-    "  --dsp SINK      where /dev/dsp plays: alsa[:NAME], wav:FILE, raw:FILE or null\n"
-    "  --fast          the device takes data at once instead of in real time\n"
-    "  --dsp-log FILE  append one line per device call to FILE\n"
-    "  --screen terminal|window\n"
-    "                  where the box's screen is shown: in this terminal, or in a\n"
-    "                  window on the desktop; without it a window when a display\n"
-    "                  opens (DISPLAY or WAYLAND_DISPLAY), else the terminal\n"
-    "  --kill cancel|cancel-nowait\n"
-    "                  how the host's kill of a plug-in's thread behaves: both\n"
-    "                  cancel it at its next blocking call, unwinding it, and run\n"
-    "                  its end hook; cancel (the default) returns once it has\n"
-    "                  ended, cancel-nowait returns at once\n"
-    "  --headless --keys SCRIPT\n"
-    "                  read keys from SCRIPT instead of the terminal\n"
-    "\n"
-    "A key script is words separated by blanks or new lines:\n"
-    "  up down left right pgup pgdown ok exit red green yellow blue\n"
-    "                  the remote control's keys\n"
-    "  wait MS         wait MS milliseconds\n"
-    "  idle            wait until no playback thread is alive\n"
-    "  dump            print the screen: every widget, or the host's own screen\n"
-    "  shot FILE       write the screen as a 720 x 576 PNG\n"
-    "  hostclose       the host closes the plug-in's window with result 0, as on\n"
-    "                  standby; playback goes on\n"
-    "  launch          start the plug-in again once it has returned (an error\n"
-    "                  while its window is open)\n"
-    "When the script ends the host quits: it closes a window still open with\n"
-    "result 0, stops what still plays, and unloads the plug-in.\n"
-    "\n"
-    "In the terminal, between runs, the host's own screen: Enter starts the\n"
-    "plug-in again, Esc or q quits. Ctrl-C quits at any time.\n";
+std::string helpText() {
+    std::string out =
+        "The box's host: loads the plug-in and runs it, again and again, until you quit.\n"
+        "\n"
+        "  --plugin PATH   the plug-in to load (the built tivra.so)\n"
+        "  --hdd DIR       show DIR at /hdd, in a private mount namespace\n"
+        "  --dsp SINK      where /dev/dsp plays: alsa[:NAME], wav:FILE, raw:FILE or null\n"
+        "  --fast          the device takes data at once instead of in real time\n"
+        "  --dsp-log FILE  append one line per device call to FILE\n"
+        "  --screen terminal|window\n"
+        "                  where the box's screen is shown: in this terminal, or in a\n"
+        "                  window on the desktop; without it a window when a display\n"
+        "                  opens (DISPLAY or WAYLAND_DISPLAY), else the terminal\n"
+        "  --kill cancel|cancel-nowait\n"
+        "                  how the host's kill of a plug-in's thread behaves: both\n"
+        "                  cancel it at its next blocking call, unwinding it, and run\n"
+        "                  its end hook; cancel (the default) returns once it has\n"
+        "                  ended, cancel-nowait returns at once\n"
+        "  --headless --keys SCRIPT\n"
+        "                  read keys from SCRIPT instead of the terminal\n"
+        "\n"
+        "A key script is words separated by blanks or new lines:\n"
+        "  ";
+    std::string words;
+    for (const KeyBinding& b : keyTable()) {
+        if (b.word && b.action == KeyAction::remote)
+            words += (words.empty() ? "" : " ") + std::string(b.word);
+    }
+    out += words +
+           "\n"
+           "                  the remote control's keys\n"
+           "  wait MS         wait MS milliseconds (0 to 2147483647)\n"
+           "  idle            wait until no playback thread is alive\n"
+           "  dump            print the screen: every widget, or the host's own screen\n"
+           "  shot FILE       write the screen as a " +
+           std::to_string(screenWidth) + " x " + std::to_string(screenHeight) +
+           " PNG\n"
+           "  hostclose       the host closes the plug-in's window with result 0, as on\n"
+           "                  standby; playback goes on\n"
+           "  launch          start the plug-in again once it has returned (an error\n"
+           "                  while its window is open)\n"
+           "When the script ends the host quits: it closes a window still open with\n"
+           "result 0, stops what still plays, and unloads the plug-in.\n"
+           "\n"
+           "Keys, the same in the window and the terminal (the key, what it is, its\n"
+           "word in key scripts):\n";
+    auto column = [](std::string text, std::size_t width) {
+        text.resize(std::max(text.size() + 1, width), ' ');
+        return text;
+    };
+    for (const KeyBinding& b : keyTable())
+        out += "  " + column(keyboardKeys(b), 16) +
+               (b.word ? column(b.help, 10) + b.word : std::string(b.help)) + "\n";
+    out += "Between runs the host's own screen: OK starts the plug-in again, exit or\n"
+           "quit leaves. Ctrl-C quits at any time, in the window too.\n"
+           "\n"
+           "Exit status: the plug-in's last result; 130 after Ctrl-C or SIGINT, 143\n"
+           "after SIGTERM, 129 after SIGHUP, each once the host has shut down in order\n"
+           "(window closed, playback stopped, device closed, plug-in unloaded); 2 for\n"
+           "a wrong option or key script, 1 for a plug-in that does not load or for\n"
+           "sound that did not reach the chosen sink (each said on stderr).\n";
+    return out;
+}
 
 namespace {
 

@@ -30,7 +30,8 @@ struct Options {
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 extern const char* const usage;
-// What --help prints after the usage line.
-extern const char* const help;
+// What --help prints after the usage line: the options, key scripts, the
+// keys (from the key table) and the exit statuses.
+std::string helpText();
 
 } // namespace boxsim

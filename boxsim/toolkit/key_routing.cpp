@@ -1,5 +1,6 @@
 #include "boxsim/toolkit/key_routing.h"
 
+#include "boxsim/toolkit/key_table.h"
 #include "boxsim/toolkit/widget_private.h"
 #include "host/ebutton.h"
 
@@ -8,14 +9,10 @@
 namespace boxsim {
 namespace {
 
+// The shortcut a coloured key activates, by its name; null for the others.
 const char* shortcut_name(RemoteKey key) {
-    switch (key) {
-    case RemoteKey::red: return "red";
-    case RemoteKey::green: return "green";
-    case RemoteKey::yellow: return "yellow";
-    case RemoteKey::blue: return "blue";
-    default: return nullptr;
-    }
+    const KeyBinding& binding = bindingFor(key);
+    return binding.colour == MarkColour::none ? nullptr : binding.word;
 }
 
 void collect(const eWidgetPrivate& w, std::vector<eWidgetPrivate*>& out) {

@@ -8,6 +8,7 @@
 // thread (drawing, dumps) takes too.
 #pragma once
 
+#include "boxsim/toolkit/widget_kind.h"
 #include "host/elistbox.h"
 #include "host/ewidget.h"
 
@@ -18,8 +19,6 @@
 namespace boxsim {
 std::mutex& textLock();
 } // namespace boxsim
-
-enum class WidgetKind { plain, window, label, button, listbox };
 
 class eListBoxPrivate;
 

@@ -3,9 +3,8 @@
 #include "boxsim/toolkit/widget_private.h"
 
 namespace boxsim {
-namespace {
 
-const char* kind_name(WidgetKind kind) {
+const char* kindName(WidgetKind kind) {
     switch (kind) {
     case WidgetKind::window: return "window";
     case WidgetKind::label: return "label";
@@ -16,9 +15,11 @@ const char* kind_name(WidgetKind kind) {
     return "widget";
 }
 
+namespace {
+
 WidgetNode copy(const eWidgetPrivate& w, const eWidget* focus) {
     WidgetNode n;
-    n.kind = kind_name(w.kind);
+    n.kind = w.kind;
     n.position = w.position;
     n.size = w.size;
     const ePoint parent_origin =

@@ -4,6 +4,7 @@
 // front end draws is always one consistent picture.
 #pragma once
 
+#include "boxsim/toolkit/widget_kind.h"
 #include "host/elistbox.h"
 #include "host/ewidget.h"
 
@@ -20,8 +21,8 @@ struct ListRow {
 };
 
 struct WidgetNode {
-    std::string kind; // "window", "label", "button", "listbox" or "widget"
-    ePoint position;  // in the parent's client area
+    WidgetKind kind = WidgetKind::plain;
+    ePoint position; // in the parent's client area
     eSize size;
     ePoint screen; // the widget's top-left corner on the screen
     // The client area, on the screen: below the title bar for a window.

@@ -65,6 +65,8 @@ void expectOneLineError(const Outcome& o, int code, const std::string& gist) {
 
 } // namespace
 
+// Which mistakes are caught, and their words, are the options' and the key
+// scripts' own tests; here, that each ends boxsim with one line.
 TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
     dir_.touch("file");
     const std::string nothing = script("");
@@ -74,17 +76,18 @@ TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
         std::string gist;
     } cases[] = {
         {{"--bogus"}, 2, "unknown option \"--bogus\""},
-        {{"--dsp", "mp3:x"}, 2, "--dsp takes"},
-        {{"--screen", "tv"}, 2, "--screen takes terminal or window"},
-        {{"--headless"}, 2, "--headless needs --keys"},
-        {{"--headless", "--keys", script("down jump")}, 2, "unknown key word \"jump\""},
-        {{"--headless", "--keys", script("wait soon")}, 2, "wait"},
+        {{"--headless", "--keys", script("down\nwait 2147483648")},
+         2,
+         "keys2: line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
         {{"--hdd", dir_ / "file", "--headless", "--keys", nothing}, 2, "is not a folder"},
+        {{"--hdd", dir_ / "missing", "--headless", "--keys", nothing},
+         2,
+         "missing: No such file or directory"},
         {{"--plugin", dir_ / "file", "--headless", "--keys", nothing}, 1, "cannot load plug-in"},
         {{"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", nothing}, 1, "has no plugin_exec"},
-        {{"--headless", "--keys", script("launch")},
+        {{"--dsp", "null", "--headless", "--keys", script("launch")},
          2,
-         "keys: \"launch\" while Tivra's window is open"},
+         "keys: \"launch\" while the plug-in's window is open"},
     };
     for (const auto& c : cases)
         expectOneLineError(boxsim(c.args), c.code, c.gist);
@@ -98,26 +101,29 @@ TEST_F(BoxsimProgram, TheHostRunsThePlugInAgainAndStopsWhatPlaysWhenItQuits) {
                               script("down ok wait 300 hostclose dump launch dump hostclose")});
     EXPECT_LT(std::chrono::steady_clock::now() - before, 10s) << "waited for the file to end";
     ASSERT_EQ(o.exit_code, 0) << o.err;
-    EXPECT_NE(o.out.find("host screen: Tivra has returned 0 to the box's menu. A file is still "
-                         "playing."),
+    EXPECT_NE(o.out.find("host screen: Tivra 0.0.1 has returned 0 to the box's menu. A file is "
+                         "still playing."),
               std::string::npos)
         << o.out;
     EXPECT_NE(o.out.find("label at (127,360) size 500x30 text \"00:30\""), std::string::npos)
         << "the second window shows the time of the file that plays on";
 }
 
-TEST_F(BoxsimProgram, CtrlCAnswersAtOnceWhileTheDecoderSearchesDataWithoutFrames) {
+TEST_F(BoxsimProgram, CtrlCAndSigtermAnswerAtOnceWhileTheDecoderSearchesDataWithoutFrames) {
     dir_.mkdir("disk");
     const std::string padded = dir_ / "disk/padded.flac";
     ASSERT_TRUE(testaudio::writeTone(padded, {}, 0.2));
     ASSERT_EQ(truncate(padded.c_str(), 2LL << 30), 0);
-    const auto before = std::chrono::steady_clock::now();
-    // In the background, interrupted a second in.
-    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "null", "--headless",
-                              "--keys", script("down ok wait 60000")},
-                             "", "& pid=$!; sleep 1; kill -INT $pid; wait $pid");
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
-    EXPECT_EQ(o.exit_code, 0) << o.err;
+    const std::string keys = script("down ok wait 60000");
+    for (const auto& [signal, status] : {std::pair{"INT", 130}, {"TERM", 143}}) {
+        const auto before = std::chrono::steady_clock::now();
+        // In the background, signalled a second in.
+        const Outcome o = boxsim(
+            {"--hdd", dir_ / "disk", "--fast", "--dsp", "null", "--headless", "--keys", keys}, "",
+            std::string("& pid=$!; sleep 1; kill -") + signal + " $pid; wait $pid");
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 5s) << signal;
+        EXPECT_EQ(o.exit_code, status) << signal << ": " << o.err;
+    }
 }
 
 TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Drives boxsim's terminal front end as a person would, in an 80x24 tmux
-# session: the title, the listing, a playing file's total time, Stop; the
-# host's standby while a file plays, its own screen, Tivra started again on
-# the file still playing, Exit, and quitting the host. It is started with a
-# display that does not open: boxsim falls back to the terminal and says so
-# in one line.
+# session: the title, the listing, the whole key strip, paging by the box's
+# 15 rows, a playing file's total time, Stop; the host's standby while a file
+# plays, its own screen, Tivra started again on the file still playing, Exit,
+# and quitting the host. It is started with a display that does not open:
+# boxsim falls back to the terminal and says so on its notice line, and in
+# one line on stderr once the terminal is handed back.
 # usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK
 set -euo pipefail
 boxsim=$1
@@ -18,6 +19,8 @@ cleanup() {
 trap cleanup EXIT
 
 "$make_demo_disk" "$work/disk"
+# Enough to page through: Extra 10 to Extra 29 come after "03 Long Evening".
+for i in $(seq 10 29); do cp "$work/disk/Track 2.flac" "$work/disk/Extra $i.flac"; done
 tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 24 \
     "TERM=screen DISPLAY=:1999 $boxsim --hdd $work/disk --dsp null 2>$work/err; echo \$? > $work/exit; sleep 30"
 
@@ -33,6 +36,13 @@ expect() {
     exit 1
 }
 keys() { tmux -L "$socket" send-keys "$@"; }
+absent() {
+    if screen | grep -qF -- "$1"; then
+        echo "the screen should not show: $1" >&2
+        screen >&2
+        exit 1
+    fi
+}
 
 expect "Tivra 0.0.1"
 expect "/Quiet Corner"
@@ -40,7 +50,16 @@ expect "01 Morning Bell.flac"
 expect "Total Time :"
 expect "[Root]"
 expect "[Stop]"
-expect "F1/r red | F4/b blue"
+expect "PgUp/PgDn page  Enter OK  Esc/Bksp exit  F1/r red  F4/b blue  F10/p standby"
+expect "cannot open a window"
+# The box shows 15 rows: a page down selects the 16th entry, "Extra 20",
+# and scrolls the list by one.
+keys NPage
+expect "Extra 20"
+absent "Extra 21"
+absent " .. "
+keys PPage
+expect " .. "
 keys Down Down Enter
 expect "Total Time : 00:08"
 keys b
@@ -48,9 +67,9 @@ expect "Total Time : 00:00"
 keys Down Enter
 expect "Total Time : 00:21"
 keys p
-expect "Tivra has returned 0 to the box's menu."
+expect "Tivra 0.0.1 has returned 0 to the box's menu."
 expect "A file is still playing."
-expect "Enter: start Tivra again"
+expect "Enter: start Tivra 0.0.1 again"
 keys Enter
 expect "Total Time : 00:21"
 keys Escape

@@ -1,7 +1,7 @@
 // The player's window and the plug-in's runs, as the host drives them: what
 // the window shows, how Stop and leaving end playback, runs closed by the
 // host while a file plays. /hdd holds /jazz, a.flac (2 s) and long.flac (30 s).
-#include "boxsim/frontend/screen_dump.h"
+#include "boxsim/frontend/script/screen_dump.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "boxsim/toolkit/widget_tree.h"
 #include "playback/decoder.h"
@@ -10,8 +10,8 @@
 #include "boxsim/toolkit/key_routing.h"
 
 #ifdef BOXSIM_WITH_WINDOW
-#include "boxsim/frontend/screen_painter.h"
-#include "boxsim/frontend/screen_picture.h"
+#include "boxsim/frontend/screen/screen_painter.h"
+#include "boxsim/frontend/screen/screen_picture.h"
 #endif
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "tests/support/box_player.h"
 
-#include "boxsim/frontend/headless_driver.h"
+#include "boxsim/frontend/drivers/headless_driver.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "boxsim/toolkit/widget_tree.h"
 #include "playback/decoder.h"

@@ -1,0 +1,25 @@
+#include "boxsim/frontend/drivers/notices_on_screen.h"
+
+#include "boxsim/notices/notices.h"
+
+#include <cstdio>
+
+namespace boxsim {
+
+NoticesOnScreen::NoticesOnScreen() : before_(noticeCount()) {
+    showNoticesOnScreen(true);
+}
+
+NoticesOnScreen::~NoticesOnScreen() {
+    showNoticesOnScreen(false);
+    const std::vector<std::string> said = notices();
+    for (std::size_t i = before_; i < said.size(); ++i)
+        std::fprintf(stderr, "boxsim: %s\n", said[i].c_str());
+}
+
+std::string NoticesOnScreen::latest() const {
+    const std::size_t n = noticeCount();
+    return n > 0 ? notices()[n - 1] : "";
+}
+
+} // namespace boxsim
