@@ -61,9 +61,9 @@ void CaptureFile::fail(const char* doing, int error) {
         return;
     ended_ = true;
     std::string line = "cannot " + std::string(doing) + " " + path_ + ": " + std::strerror(error);
-    line += doing == std::string("open") ? "; " + what_ + " plays into nothing"
-                                         : "; " + what_ + " ends after " +
-                                               std::to_string(size_) + " bytes";
+    line += doing == std::string("open")
+                ? "; " + what_ + " plays into nothing"
+                : "; " + what_ + " ends after " + std::to_string(size_) + " bytes";
     report(line, Loss::sound);
 }
 

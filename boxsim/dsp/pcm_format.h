@@ -8,12 +8,12 @@
 namespace boxsim::dsp {
 
 struct SampleFormat {
-    int afmt;                // the OSS constant, AFMT_*
-    const char* name;        // as the call log and messages write it
-    int bytes;               // a sample's bytes
-    bool big_endian;         // the order of a sample's bytes, where it has two
-    bool accepted;           // the device takes it
-    const char* alsa_name;   // ALSA's name for the same layout
+    int afmt;              // the OSS constant, AFMT_*
+    const char* name;      // as the call log and messages write it
+    int bytes;             // a sample's bytes
+    bool big_endian;       // the order of a sample's bytes, where it has two
+    bool accepted;         // the device takes it
+    const char* alsa_name; // ALSA's name for the same layout
 };
 
 // The format with this OSS constant, or null for one not in the table.

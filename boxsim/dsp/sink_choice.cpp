@@ -29,12 +29,14 @@ SinkChoice chooseSink(const Settings& asked, bool chosen, const MachineSound& ma
         choice.said = "sound goes to " + s.target + " (the bytes as written" + pace + ")";
         break;
     case SinkKind::alsa:
-        choice.said = "sound plays through ALSA (" + (s.target.empty() ? "default" : s.target) + ")";
+        choice.said =
+            "sound plays through ALSA (" + (s.target.empty() ? "default" : s.target) + ")";
         break;
     case SinkKind::machine: choice.said = "sound plays through this machine's /dev/dsp"; break;
     case SinkKind::null:
         if (chosen) {
-            choice.said = "sound goes nowhere" + std::string(s.fast ? ", at once" : ", in real time");
+            choice.said =
+                "sound goes nowhere" + std::string(s.fast ? ", at once" : ", in real time");
         } else {
             choice.said = "this machine has no /dev/dsp and no ALSA device that opens; playing "
                           "into nothing in real time (choose a sink with --dsp)";

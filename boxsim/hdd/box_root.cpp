@@ -58,8 +58,10 @@ bool enter_namespace(std::string& error) {
     return true;
 }
 
+// recursive: with the mounts beneath the source, which the real root's
+// entries need; the real /mnt must not take the new root mounted on it.
 bool bind(const std::string& source, const std::string& target, bool directory,
-          std::string& error) {
+          std::string& error, bool recursive = true) {
     if (directory) {
         if (mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
             error = why(("mkdir " + target).c_str());
@@ -70,7 +72,8 @@ bool bind(const std::string& source, const std::string& target, bool directory,
         if (fd >= 0)
             ::close(fd);
     }
-    if (mount(source.c_str(), target.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
+    if (mount(source.c_str(), target.c_str(), nullptr, MS_BIND | (recursive ? MS_REC : 0),
+              nullptr) != 0) {
         error = why(("binding " + source + " at " + target).c_str());
         return false;
     }
@@ -183,7 +186,8 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
             return false;
         }
     }
-    if (have_mnt && !sources.count("mnt") && !bind(real_mnt.path(), root + "/mnt", true, error))
+    if (have_mnt && !sources.count("mnt") &&
+        !bind(real_mnt.path(), root + "/mnt", true, error, false))
         return false;
     for (const auto& [name, source] : held) {
         if (!bind(source.path(), root + "/" + name, source.isDirectory(), error))

@@ -100,8 +100,7 @@ int openat(int dir, const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags)
-                                   : real_openat()(dir, path, flags, mode);
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, mode);
 }
 
 int openat64(int dir, const char* path, int flags, ...) {
@@ -118,8 +117,7 @@ int __openat_2(int dir, const char* path, int flags) {
 }
 
 int __openat64_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags)
-                                   : real_openat64()(dir, path, flags, 0);
+    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_openat64()(dir, path, flags, 0);
 }
 
 int creat(const char* path, mode_t mode) {
@@ -147,7 +145,9 @@ static int stream_close(void* cookie) {
 static FILE* device_stream(const char* mode) {
     const int writes = strchr(mode, 'w') || strchr(mode, 'a');
     const int reads = mode[0] == 'r' || strchr(mode, '+');
-    const int flags = (reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY) |
+    const int flags = (reads && writes ? O_RDWR
+                       : writes        ? O_WRONLY
+                                       : O_RDONLY) |
                       (strchr(mode, 'e') ? O_CLOEXEC : 0);
     const int fd = boxsim_dsp_open(flags);
     if (fd < 0)

@@ -141,7 +141,7 @@ void wake(pthread_t thread) {
 extern "C" {
 
 void pthread_testcancel(void) {
-    act_on_kill(); // where kills fail calls, the next call fails instead
+    act_on_kill();          // where kills fail calls, the next call fails instead
     c_library_testcancel(); // a cancellation someone else made pending
 }
 

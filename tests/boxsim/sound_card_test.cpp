@@ -1,7 +1,9 @@
 // The stand-in "/dev/dsp": what it serves, records, paces and captures.
 #include "boxsim/dsp/sink_choice.h"
+#include "boxsim/dsp/sink_report.h"
 #include "boxsim/dsp/sound_card.h"
 
+#include "boxsim/toolkit/kill_model.h"
 #include "host/ethread.h"
 #include "tests/support/flac_maker.h"
 #include "tests/support/scratch_dir.h"
@@ -10,10 +12,14 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <linux/soundcard.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -77,13 +83,22 @@ TEST_F(SoundCard, RecordsEveryCallTakesOneOpenAtATimeAndFollowsCopies) {
     EXPECT_EQ(write(copy, "\11\12", 2), 2);
     close(copy);
     EXPECT_EQ(dsp::openDevices(), 0u);
+    // dup2 and dup3 copies too; a copy made onto the device closes it.
     const int again = open("/dev/dsp", O_WRONLY | O_CLOEXEC);
     EXPECT_NE(fcntl(again, F_GETFD) & FD_CLOEXEC, 0);
+    ASSERT_EQ(dup3(again, 20, O_CLOEXEC), 20);
     close(again);
+    EXPECT_EQ(dsp::openDevices(), 1u) << "descriptor 20 holds it";
+    const int other = open((dir_ / "other").c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(dup2(other, 20), 20);
+    EXPECT_EQ(dsp::openDevices(), 0u) << "20 is no longer the device";
+    EXPECT_EQ(write(20, "x", 1), 1);
+    close(20);
+    close(other);
     const std::string expected =
         "open /dev/dsp\nioctl SNDCTL_DSP_SETFMT 32\nioctl SNDCTL_DSP_STEREO 1\n"
         "ioctl SNDCTL_DSP_SPEED 44100\nwrite 8\nopen /dev/dsp busy\ndup\nclose\n"
-        "ioctl SNDCTL_DSP_STEREO 1\nwrite 2\nclose\nopen /dev/dsp\nclose\n";
+        "ioctl SNDCTL_DSP_STEREO 1\nwrite 2\nclose\nopen /dev/dsp\ndup\nclose\nclose\n";
     std::string recorded;
     for (const std::string& line : dsp::deviceCalls())
         recorded += line + "\n";
@@ -93,17 +108,33 @@ TEST_F(SoundCard, RecordsEveryCallTakesOneOpenAtATimeAndFollowsCopies) {
     EXPECT_EQ(played("out.raw"), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
-TEST_F(SoundCard, EveryFormOfOpenReachesTheCardAndNothingElseDoes) {
-    for (int form = 0; form < 3; ++form) {
+TEST_F(SoundCard, EveryWayOfOpeningReachesTheCardAndNothingElseDoes) {
+    for (int form = 0; form < 5; ++form) {
         const int fd = form == 0   ? open64("/dev/dsp", O_WRONLY, 0)
                        : form == 1 ? __open_2("/dev/dsp", O_WRONLY)
-                                   : __open64_2("/dev/dsp", O_WRONLY);
+                       : form == 2 ? __open64_2("/dev/dsp", O_WRONLY)
+                       : form == 3 ? openat(AT_FDCWD, "/dev/dsp", O_WRONLY)
+                                   : creat("/dev/dsp", 0644);
         int stereo = 1;
         EXPECT_EQ(ioctl(fd, SNDCTL_DSP_STEREO, &stereo), 0) << "form " << form;
         close(fd);
     }
+    // A stream's writes and close reach the card through it too.
+    std::FILE* stream = std::fopen("/dev/dsp", "we");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(std::fwrite("\1\2", 1, 2, stream), 2u);
+    EXPECT_EQ(std::fclose(stream), 0);
+    EXPECT_EQ(std::freopen("/dev/dsp", "w", std::fopen((dir_ / "f").c_str(), "w")), nullptr);
+    EXPECT_EQ(errno, ENOTSUP);
+    // It plays; it does not record.
+    EXPECT_EQ(open("/dev/dsp", O_RDONLY), -1);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(std::fopen("/dev/dsp", "r"), nullptr);
     const auto calls = dsp::deviceCalls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 3);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 6);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 6);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "write 2"), 1);
+    EXPECT_EQ(played("out.raw"), (Bytes{1, 2}));
     // Other paths go to the C library, the mode of a file it creates too.
     const std::string path = dir_ / "plain.txt";
     close(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
@@ -176,7 +207,8 @@ TEST_F(SoundCard, ARealTimeCardBlocksWritesAndAKillCutsTheWriterShort) {
     for (auto until = std::chrono::steady_clock::now() + 1s;
          !writer.finished && std::chrono::steady_clock::now() < until;)
         std::this_thread::sleep_for(1ms);
-    EXPECT_TRUE(writer.finished && writer.unwound && !writer.returned);
+    EXPECT_TRUE(writer.finished && writer.unwound);
+    EXPECT_EQ(writer.returned, !boxsim::killCutsShort()) << "cut short, or its write failed";
     close(fd);
 }
 
@@ -213,6 +245,123 @@ TEST_F(SoundCard, OpensRacingEachOtherGetOneDeviceAndOneRefusal) {
         EXPECT_EQ(dsp::openDevices(), 1u);
         close(std::max(fds[0], fds[1]));
     }
+}
+
+TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
+    // A folder that is not there (said before anything plays), a device
+    // that takes nothing, a disk that fills up (the most this process may
+    // write to a file), a pipe whose reader has gone, a pipe nobody reads
+    // (given a bounded time at the end of the session).
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    int gone[2], stuck[2];
+    ASSERT_TRUE(pipe(gone) == 0 && pipe(stuck) == 0);
+    close(gone[0]);
+    const auto fd_path = [](int fd) { return "/proc/self/fd/" + std::to_string(fd); };
+    const struct {
+        dsp::SinkKind sink;
+        std::string target, gist;
+        bool said_at_start;
+    } cases[] = {
+        {dsp::SinkKind::wav, dir_ / "missing/out.wav", "No such file or directory", true},
+        {dsp::SinkKind::wav, "/dev/full", "No space left on device", false},
+        {dsp::SinkKind::wav, dir_ / "full.wav", "File too large", false},
+        {dsp::SinkKind::raw, fd_path(gone[1]), "Broken pipe", false},
+        {dsp::SinkKind::raw, fd_path(stuck[1]), "stopped taking sound", false},
+    };
+    const std::vector<unsigned char> second(44100 * 4, 0x11);
+    for (const auto& c : cases) {
+        dsp::forgetLoss();
+        ::testing::internal::CaptureStderr();
+        dsp::Settings s;
+        s.sink = c.sink;
+        s.target = c.target;
+        s.fast = true;
+        dsp::configure(s);
+        const std::string at_start = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(at_start.empty(), !c.said_at_start) << at_start;
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, small{10000, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &small);
+        ::testing::internal::CaptureStderr();
+        const int fd = configured(AFMT_S16_BE, 1, 44100);
+        write(fd, second.data(), second.size());
+        close(fd);
+        const auto before = std::chrono::steady_clock::now();
+        dsp::finish(500ms);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        const std::string said = at_start + ::testing::internal::GetCapturedStderr();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << c.target;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(c.gist), std::string::npos) << said;
+        EXPECT_TRUE(dsp::soundWasLost()) << c.target;
+    }
+    // The full disk's file is whole: its header gives the bytes it holds.
+    const Bytes wav = testaudio::readFile(dir_ / "full.wav");
+    ASSERT_GE(wav.size(), 44u);
+    const auto le32 = [&](std::size_t at) {
+        return wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 | wav[at + 3] << 24;
+    };
+    EXPECT_EQ(le32(40), static_cast<int>(wav.size()) - 44);
+    EXPECT_EQ(le32(4), static_cast<int>(wav.size()) - 8);
+    EXPECT_EQ(le32(40) % 4, 0);
+    // Let the stuck capture go.
+    close(stuck[1]);
+    std::vector<unsigned char> drain(1 << 16);
+    fcntl(stuck[0], F_SETFL, O_NONBLOCK);
+    while (!dsp::waitUntilIdle(10ms))
+        read(stuck[0], drain.data(), drain.size());
+    close(stuck[0]);
+    close(gone[1]);
+    dsp::forgetLoss();
+}
+
+TEST_F(SoundCard, AChildForkedWhileTheCardIsBusyNeverWaitsForIt) {
+    // Another thread keeps the card's locks busy; a child that then uses
+    // the card must find them free.
+    const int fd = configured(AFMT_S16_BE, 1, 44100);
+    std::atomic<bool> done{false};
+    std::thread busy([&] {
+        int stereo = 1;
+        while (!done)
+            ioctl(fd, SNDCTL_DSP_STEREO, &stereo);
+    });
+    int hung = 0;
+    for (int i = 0; i < 50; ++i) {
+        const pid_t child = fork();
+        if (child == 0) {
+            int stereo = 1;
+            ioctl(fd, SNDCTL_DSP_STEREO, &stereo);
+            _exit(0);
+        }
+        int status = 0;
+        for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
+            if (waited == 2000) {
+                ++hung;
+                kill(child, SIGKILL);
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    done = true;
+    busy.join();
+    close(fd);
+    EXPECT_EQ(hung, 0);
+}
+
+TEST_F(SoundCard, WithNoThreadLeftToPlayItAnOpenFailsWithOneLine) {
+    // A user at their process limit (root has none, so the child becomes
+    // nobody first): the open fails with EAGAIN and says why; nothing aborts.
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit none{0, 0};
+        const bool limited = setrlimit(RLIMIT_NPROC, &none) == 0 && setuid(65534) == 0;
+        const int fd = open("/dev/dsp", O_WRONLY);
+        _exit(!limited ? 2 : fd == -1 && errno == EAGAIN && dsp::soundWasLost() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarning) {

@@ -71,6 +71,10 @@ TEST_F(Browser, ListsTheUpEntryDirectoriesAndFlacFilesOfAnyDirectory) {
         EXPECT_EQ(listing(dir + "/"), c.shown) << "case " << n << ", with a trailing slash";
     }
     EXPECT_EQ(listing("/hdd/case6/here/here/here"), (Strings{"..", "/here"})) << "a link loop";
+    const Strings mnt = listing("/mnt");
+    EXPECT_TRUE(std::any_of(mnt.begin(), mnt.end(), [](const std::string& e) {
+        return e.rfind("/tivra-test-", 0) == 0;
+    })) << "the machine's own /mnt, where the disk's folders are";
 }
 
 TEST_F(Browser, AListingReplacesTheLastOneAndGivesTheListTheFocus) {

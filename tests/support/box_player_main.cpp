@@ -24,7 +24,9 @@ int main(int argc, char** argv) {
         }
         boxsim::setKillModel(*chosen);
     }
-    const testfs::ScratchDir base; // the folders behind the disk, removed after the tests
+    // The folders behind the disk, removed after the tests; under /mnt, where
+    // the namespace's own root is mounted, so that both must still show.
+    const testfs::ScratchDir base("/mnt");
     base.mkdir("hdd");
     base.mkdir("jazz");
     testaudio::writeTone(base / "a.flac", {}, 1.0); // outlasts a stalled card

@@ -8,11 +8,11 @@
 
 namespace testfs {
 
-ScratchDir::ScratchDir() {
-    char name[] = "/tmp/tivra-test-XXXXXX";
-    const char* made = ::mkdtemp(name);
-    EXPECT_NE(made, nullptr);
-    path_ = made ? made : "/tmp/tivra-test-none";
+ScratchDir::ScratchDir(const std::string& parent) {
+    std::string name = parent + "/tivra-test-XXXXXX";
+    const char* made = ::mkdtemp(name.data());
+    EXPECT_NE(made, nullptr) << parent;
+    path_ = made ? made : parent + "/tivra-test-none";
 }
 
 ScratchDir::~ScratchDir() {

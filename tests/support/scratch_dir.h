@@ -1,5 +1,5 @@
-// A directory of the test's own under /tmp, removed with everything in it
-// when the object goes.
+// A directory of the test's own (under /tmp unless told otherwise), removed
+// with everything in it when the object goes.
 #pragma once
 
 #include <string>
@@ -8,7 +8,7 @@ namespace testfs {
 
 class ScratchDir {
 public:
-    ScratchDir();
+    explicit ScratchDir(const std::string& parent = "/tmp");
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
