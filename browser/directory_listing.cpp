@@ -1,5 +1,6 @@
 // Filling the file list with one directory: "..", its subdirectories (links
 // followed) and its FLAC files (links not followed), in the list's order.
+#include "browser/file_type.h"
 #include "plugin/player_dialog.h"
 
 #include <cstring>
@@ -31,7 +32,7 @@ void eTivraDialog::dispfiles(const eString& dir) {
         while (dirent* e = readdir(d)) {
             struct stat st;
             if (stat(candidate_path(dir, e->d_name).c_str(), &st) != 0 ||
-                (st.st_mode & 0xF000) != 0x4000)
+                !mode_is_directory(st.st_mode))
                 continue;
             eString text = eString("/") + e->d_name;
             if (std::strcmp(text.c_str(), "/.") != 0 && std::strcmp(text.c_str(), "/..") != 0 &&
@@ -45,7 +46,7 @@ void eTivraDialog::dispfiles(const eString& dir) {
         while (dirent* e = readdir(d)) {
             struct stat st;
             if (lstat(candidate_path(dir, e->d_name).c_str(), &st) != 0 ||
-                (st.st_mode & 0xF000) != 0x8000)
+                !mode_is_regular_file(st.st_mode))
                 continue;
             eString name = e->d_name;
             if (name.right(5).upper() == ".FLAC")

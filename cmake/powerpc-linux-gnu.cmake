@@ -2,13 +2,21 @@
 # compilers, the target's libFLAC and libsigc++ from scripts/ppc-deps.sh, and
 # qemu-ppc to run what is built.
 #   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/powerpc-linux-gnu.cmake -DTIVRA_PPC_PREFIX=DIR ...
+# A box's own SDK takes the place of Debian's with its compilers' prefix and
+# its sysroot:
+#   -DTIVRA_CROSS_PREFIX=/opt/sdk/bin/powerpc-oe-linux- -DTIVRA_PPC_SYSROOT=/opt/sdk/sysroot
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR powerpc)
-set(CMAKE_C_COMPILER powerpc-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER powerpc-linux-gnu-g++)
-
-set(TIVRA_PPC_SYSROOT /usr/powerpc-linux-gnu)
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TIVRA_PPC_PREFIX)
+set(TIVRA_CROSS_PREFIX powerpc-linux-gnu- CACHE STRING "The cross compilers' prefix")
+set(TIVRA_PPC_SYSROOT /usr/powerpc-linux-gnu CACHE PATH "The target's C library and headers")
+set(CMAKE_C_COMPILER ${TIVRA_CROSS_PREFIX}gcc)
+set(CMAKE_CXX_COMPILER ${TIVRA_CROSS_PREFIX}g++)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TIVRA_PPC_PREFIX TIVRA_CROSS_PREFIX
+     TIVRA_PPC_SYSROOT)
+# Debian's cross compilers know their sysroot; an SDK's are told it.
+if(NOT TIVRA_PPC_SYSROOT STREQUAL "/usr/powerpc-linux-gnu")
+    set(CMAKE_SYSROOT ${TIVRA_PPC_SYSROOT})
+endif()
 set(CMAKE_FIND_ROOT_PATH ${TIVRA_PPC_SYSROOT} ${TIVRA_PPC_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

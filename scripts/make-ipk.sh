@@ -9,11 +9,13 @@ work=$(mktemp -d /tmp/tivra-ipk-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 DESTDIR="$work/data" cmake --install "$build" --strip >/dev/null
+depends=$("$(dirname "${BASH_SOURCE[0]}")/ipk-depends.sh" "$work"/data/var/velmar/plugins/*.so*)
 mkdir "$work/control"
 cat >"$work/control/control" <<CONTROL
 Package: tivra
 Version: $version
 Architecture: $arch
+Depends: $depends
 Section: extra
 Priority: optional
 Maintainer: Tivra developers <dev@tivra.invalid>

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIVRA_BUILD_DIR:-$root/build}
 out=${1:-$root/docs/screen.png}
 
-"$root/scripts/setup.sh" >/dev/null
+"$root/scripts/setup.sh" --player >/dev/null
 "$build/boxsim/make_demo_disk" "$build/demo-hdd"
 keys=$(mktemp /tmp/tivra-screenshot-XXXXXX)
 trap 'rm -f "$keys"' EXIT

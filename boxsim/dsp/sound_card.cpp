@@ -50,6 +50,15 @@ bool pause_for(int ms) {
     return poll(nullptr, 0, ms) == 0;
 }
 
+// A wait that nothing cuts short.
+void pause_through(int ms) {
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    for (auto now = Clock::now(); now < until; now = Clock::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);
+        poll(nullptr, 0, static_cast<int>(left.count()) + 1);
+    }
+}
+
 std::shared_ptr<AudioSink> make_sink(const Settings& settings) {
     switch (settings.sink) {
     case SinkKind::wav: return makeWavSink(settings.target);
@@ -247,7 +256,7 @@ public:
         }
         log_.add("close");
         if (delay_ms > 0)
-            pause_for(delay_ms);
+            pause_through(delay_ms);
         // No longer ours, so the ordinary entry point passes it on, and
         // tools that follow descriptors (ThreadSanitizer) see it closed.
         const int result = ::close(fd);
@@ -351,21 +360,34 @@ private:
     // the deadline passed or the wait was cut short.
     bool waitDrained(Clock::time_point deadline, bool all_closed) {
         for (;;) {
+            bool done;
             {
+                // Letting go of a device joins its thread and may close its
+                // sink's file: on the caller's thread, and not to be cut
+                // short there.
+                const NoCancel whole;
+                std::vector<std::shared_ptr<DspDevice>> played_out; // goes after the lock
                 std::lock_guard<std::mutex> hold(lock_);
-                if (reapDrained() && (!all_closed || descriptors_.empty()))
-                    return true;
+                done = reapDrained(played_out) && (!all_closed || descriptors_.empty());
             }
+            if (done)
+                return true;
             if (Clock::now() >= deadline || !pause_for(5))
                 return false;
         }
     }
 
-    // Under lock_: drops devices that have played out; true when none is
-    // left draining.
-    bool reapDrained() {
-        for (auto it = draining_.begin(); it != draining_.end();)
-            it = (*it)->drained() ? draining_.erase(it) : it + 1;
+    // Under lock_: moves devices that have played out into played_out; true
+    // when none is left draining.
+    bool reapDrained(std::vector<std::shared_ptr<DspDevice>>& played_out) {
+        for (auto it = draining_.begin(); it != draining_.end();) {
+            if ((*it)->drained()) {
+                played_out.push_back(*it);
+                it = draining_.erase(it);
+            } else {
+                ++it;
+            }
+        }
         return draining_.empty();
     }
 

@@ -29,6 +29,12 @@ for f in tivra.so libFLAC.so.12 libsigc-2.0.so.0; do
 done
 mkdir "$work/root"
 tar -xzf "$work/data.tar.gz" -C "$work/root"
+# It asks for the C library its files need, so that an older box refuses it.
+needed=$(readelf --version-info --wide "$work"/root/var/velmar/plugins/* |
+    grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//' | sort -V | tail -n 1)
+check "Depends names the C library" "$(field Depends | grep -o 'libc6 (>= [0-9.]*)')" \
+    "libc6 (>= $needed)"
+grep -q 'libstdc++6 (>= [0-9.]*)' <<<"$(field Depends)" || { echo "FAILED: no libstdc++6"; failed=1; }
 # Stripped for the box, with the same single entry point.
 check "packaged exports" "$(nm -D --defined-only "$work/root/var/velmar/plugins/tivra.so" | awk '{print $3}')" "plugin_exec"
 # What the plug-in needs from beside it resolves there.
