@@ -60,8 +60,8 @@ bool enter_namespace(std::string& error) {
 
 // recursive: with the mounts beneath the source, which the real root's
 // entries need; the real /mnt must not take the new root mounted on it.
-bool bind(const std::string& source, const std::string& target, bool directory,
-          std::string& error, bool recursive = true) {
+bool bind(const std::string& source, const std::string& target, bool directory, std::string& error,
+          bool recursive = true) {
     if (directory) {
         if (mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
             error = why(("mkdir " + target).c_str());

@@ -114,6 +114,13 @@ int mode_argument(int flags, va_list args) {
     return 0;
 }
 
+// An open under the name the caller used.
+int open_named(std::atomic<void*>& slot, const char* name, const char* path, int flags, int mode) {
+    using F = int (*)(const char*, int, ...);
+    return cancellation_point([&] { return next_call<F>(slot, name)(path, flags, mode); },
+                              Made::descriptor);
+}
+
 void on_wake(int) {}
 
 } // namespace
@@ -170,9 +177,7 @@ int open(const char* path, int flags, ...) {
     const int mode = mode_argument(flags, args);
     va_end(args);
     static std::atomic<void*> slot;
-    using F = int (*)(const char*, int, ...);
-    return cancellation_point([&] { return next_call<F>(slot, "open")(path, flags, mode); },
-                              Made::descriptor);
+    return open_named(slot, "open", path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
@@ -181,9 +186,7 @@ int open64(const char* path, int flags, ...) {
     const int mode = mode_argument(flags, args);
     va_end(args);
     static std::atomic<void*> slot;
-    using F = int (*)(const char*, int, ...);
-    return cancellation_point([&] { return next_call<F>(slot, "open64")(path, flags, mode); },
-                              Made::descriptor);
+    return open_named(slot, "open64", path, flags, mode);
 }
 
 int __open_2(const char* path, int flags) {
