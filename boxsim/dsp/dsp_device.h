@@ -33,6 +33,10 @@ public:
     void closed();
     bool drained() const;
 
+    // Held across a fork, so that the child does not inherit it held.
+    void lockForFork() const { lock_.lock(); }
+    void unlockAfterFork() const { lock_.unlock(); }
+
 private:
     void drain();
     void resizeBuffer();

@@ -295,14 +295,25 @@ public:
         sink_ = makeNullSink();
     }
 
-    // A child forked while another thread holds the card's locks would wait
-    // for them for ever: the fork waits for them instead.
+    // A child forked while another thread holds the card's locks, or a
+    // device's, would wait for them for ever: the fork waits for them
+    // instead.
     void lockForFork() {
         lock_.lock();
+        for (const auto& [fd, device] : descriptors_) {
+            if (std::find(forking_.begin(), forking_.end(), device) == forking_.end())
+                forking_.push_back(device);
+        }
+        forking_.insert(forking_.end(), draining_.begin(), draining_.end());
+        for (const auto& device : forking_)
+            device->lockForFork();
         log_.lockForFork();
     }
     void unlockAfterFork() {
         log_.unlockAfterFork();
+        for (const auto& device : forking_)
+            device->unlockAfterFork();
+        forking_.clear();
         lock_.unlock();
     }
 
@@ -410,6 +421,7 @@ private:
     // Open descriptors of the device: one per open, and any copies of it.
     std::map<int, std::shared_ptr<DspDevice>> descriptors_;
     std::vector<std::shared_ptr<DspDevice>> draining_;
+    std::vector<std::shared_ptr<DspDevice>> forking_; // whose locks a fork holds
     std::atomic<std::size_t> descriptor_count_{0};
     std::atomic<bool> half_writes_{false};
     CallLog log_;
