@@ -80,13 +80,14 @@ TEST_F(SoundCard, RecordsEveryCallTakesOneOpenAtATimeAndFollowsCopies) {
     EXPECT_EQ(dsp::openDevices(), 1u) << "the copy keeps the device open";
     int stereo = 1;
     EXPECT_EQ(ioctl(copy, SNDCTL_DSP_STEREO, &stereo), 0);
-    EXPECT_EQ(write(copy, "\11\12", 2), 2);
+    EXPECT_EQ(write(copy, "\11\12\13", 3), 3);
     close(copy);
     EXPECT_EQ(dsp::openDevices(), 0u);
     // dup2 and dup3 copies too; a copy made onto the device closes it.
     const int again = open("/dev/dsp", O_WRONLY | O_CLOEXEC);
     EXPECT_NE(fcntl(again, F_GETFD) & FD_CLOEXEC, 0);
     ASSERT_EQ(dup3(again, 20, O_CLOEXEC), 20);
+    ASSERT_EQ(dup2(20, 20), 20) << "a copy onto itself changes nothing";
     close(again);
     EXPECT_EQ(dsp::openDevices(), 1u) << "descriptor 20 holds it";
     const int other = open((dir_ / "other").c_str(), O_WRONLY | O_CREAT, 0600);
@@ -98,14 +99,14 @@ TEST_F(SoundCard, RecordsEveryCallTakesOneOpenAtATimeAndFollowsCopies) {
     const std::string expected =
         "open /dev/dsp\nioctl SNDCTL_DSP_SETFMT 32\nioctl SNDCTL_DSP_STEREO 1\n"
         "ioctl SNDCTL_DSP_SPEED 44100\nwrite 8\nopen /dev/dsp busy\ndup\nclose\n"
-        "ioctl SNDCTL_DSP_STEREO 1\nwrite 2\nclose\nopen /dev/dsp\ndup\nclose\nclose\n";
+        "ioctl SNDCTL_DSP_STEREO 1\nwrite 3\nclose\nopen /dev/dsp\ndup\nclose\nclose\n";
     std::string recorded;
     for (const std::string& line : dsp::deviceCalls())
         recorded += line + "\n";
     EXPECT_EQ(recorded, expected);
     const Bytes logged = testaudio::readFile(dir_ / "calls.log");
     EXPECT_EQ(std::string(logged.begin(), logged.end()), expected);
-    EXPECT_EQ(played("out.raw"), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(played("out.raw"), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
 }
 
 TEST_F(SoundCard, EveryWayOfOpeningReachesTheCardAndNothingElseDoes) {
@@ -351,15 +352,27 @@ TEST_F(SoundCard, AChildForkedWhileTheCardIsBusyNeverWaitsForIt) {
     EXPECT_EQ(hung, 0);
 }
 
-TEST_F(SoundCard, WithNoThreadLeftToPlayItAnOpenFailsWithOneLine) {
-    // A user at their process limit (root has none, so the child becomes
-    // nobody first): the open fails with EAGAIN and says why; nothing aborts.
+TEST_F(SoundCard, WithNoThreadOrDescriptorLeftAnOpenFailsAndIsNotLogged) {
+    // No descriptor left: EMFILE. A user at their process limit (root has
+    // none, so the child becomes nobody first): EAGAIN, said in one line;
+    // nothing aborts. Only an open that succeeded is logged.
     const pid_t child = fork();
     if (child == 0) {
         const rlimit none{0, 0};
+        rlimit before;
+        getrlimit(RLIMIT_NOFILE, &before);
+        const rlimit few{3, before.rlim_max};
+        setrlimit(RLIMIT_NOFILE, &few);
+        const bool no_fd = open("/dev/dsp", O_WRONLY) == -1 && errno == EMFILE;
+        setrlimit(RLIMIT_NOFILE, &before);
         const bool limited = setrlimit(RLIMIT_NPROC, &none) == 0 && setuid(65534) == 0;
-        const int fd = open("/dev/dsp", O_WRONLY);
-        _exit(!limited ? 2 : fd == -1 && errno == EAGAIN && dsp::soundWasLost() ? 0 : 1);
+        const bool no_thread = open("/dev/dsp", O_WRONLY) == -1 && errno == EAGAIN;
+        const auto c = dsp::deviceCalls();
+        _exit(!limited ? 2
+              : no_fd && no_thread && dsp::soundWasLost() &&
+                      std::count(c.begin(), c.end(), "open /dev/dsp") == 0
+                  ? 0
+                  : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
