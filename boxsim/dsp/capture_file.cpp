@@ -1,6 +1,7 @@
 #include "boxsim/dsp/capture_file.h"
 
 #include "boxsim/dsp/sink_report.h"
+#include "boxsim/notices/notices.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,9 +17,21 @@ CaptureFile::CaptureFile(const std::string& path, const std::string& what)
         fail("open", EINVAL);
         return;
     }
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0)
+    // Not waiting: a named pipe with no reader yet would hold the session's
+    // start. Such a capture opens at its first bytes instead, and waits there.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd_ < 0 && errno == ENXIO) {
+        waiting_for_reader_ = true;
+        notice("nobody reads " + path + " yet; " + what + " waits for a reader");
+    } else if (fd_ < 0) {
         fail("open", errno);
+    } else {
+        fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    }
+}
+
+bool CaptureFile::open() const {
+    return (fd_ >= 0 || waiting_for_reader_) && !ended_;
 }
 
 CaptureFile::~CaptureFile() {
@@ -27,6 +40,12 @@ CaptureFile::~CaptureFile() {
 }
 
 bool CaptureFile::append(const void* data, std::size_t size) {
+    if (waiting_for_reader_) {
+        waiting_for_reader_ = false;
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            fail("open", errno);
+    }
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (open() && size > 0) {
         const ssize_t n = ::write(fd_, bytes, size);

@@ -1,5 +1,5 @@
-// A file a sink captures into (a regular file, a pipe, /dev/stdout), with
-// every write checked. Nothing is lost without a word: a file that cannot
+// A file a sink captures into (a regular file, a pipe, a named pipe,
+// /dev/stdout), with every write checked. Nothing is lost without a word: a file that cannot
 // be opened, and the first write that fails (a full disk, /dev/full, a pipe
 // whose reader has gone), are reported once as lost sound, and the capture
 // ends there; later bytes are dropped. A capture that lost nothing holds
@@ -22,7 +22,7 @@ public:
     CaptureFile& operator=(const CaptureFile&) = delete;
 
     // False once the capture has ended (or never began).
-    bool open() const { return fd_ >= 0 && !ended_; }
+    bool open() const;
     // Appends all of data, or ends the capture; false if it has ended.
     bool append(const void* data, std::size_t size);
     // Bytes appended so far.
@@ -39,6 +39,7 @@ private:
     std::string path_;
     std::string what_;
     int fd_ = -1;
+    bool waiting_for_reader_ = false; // a named pipe, opened at the first bytes
     bool ended_ = false;
     std::uint64_t size_ = 0;
 };

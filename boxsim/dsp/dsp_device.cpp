@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <linux/soundcard.h>
 #include <unistd.h>
 
@@ -25,8 +26,14 @@ constexpr auto underrun = std::chrono::milliseconds(200);
 
 } // namespace
 
-DspDevice::DspDevice(int read_fd, std::shared_ptr<AudioSink> sink, bool paced, bool stall)
+DspDevice::DspDevice(int player_fd, int read_fd, std::shared_ptr<AudioSink> sink, bool paced,
+                     bool stall)
     : read_fd_(read_fd), sink_(std::move(sink)), paced_(paced), stall_(stall) {
+    struct stat st;
+    if (fstat(player_fd, &st) == 0) {
+        file_dev_ = st.st_dev;
+        file_ino_ = st.st_ino;
+    }
     // OSS's defaults until the player asks for something else.
     format_.afmt = AFMT_U8;
     format_.channels = 1;
@@ -90,6 +97,11 @@ void DspDevice::closed() {
             drained_ = true;
     }
     changed_.notify_all();
+}
+
+bool DspDevice::isHeldBy(int fd) const {
+    struct stat st;
+    return fstat(fd, &st) == 0 && st.st_dev == file_dev_ && st.st_ino == file_ino_;
 }
 
 bool DspDevice::drained() const {

@@ -7,15 +7,17 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <sys/types.h>
 #include <thread>
 
 namespace boxsim::dsp {
 
 class DspDevice {
 public:
-    // Takes the read end of the pipe the player writes to, or -1 for a
+    // player_fd: the player's descriptor, whose file stands for the device.
+    // read_fd: the read end of the pipe the player writes to, or -1 for a
     // device whose player writes into nothing (a fast card keeping no bytes).
-    DspDevice(int read_fd, std::shared_ptr<AudioSink> sink, bool paced, bool stall);
+    DspDevice(int player_fd, int read_fd, std::shared_ptr<AudioSink> sink, bool paced, bool stall);
     // Waits for the drain to finish.
     ~DspDevice();
     DspDevice(const DspDevice&) = delete;
@@ -32,6 +34,9 @@ public:
     // The player closed its end: drain what is left, then end the stretch.
     void closed();
     bool drained() const;
+    // fd is still a descriptor of this device's file (not closed, and not
+    // since reused for another file).
+    bool isHeldBy(int fd) const;
 
     // Held across a fork, so that the child does not inherit it held.
     void lockForFork() const { lock_.lock(); }
@@ -41,6 +46,8 @@ private:
     void drain();
     void resizeBuffer();
 
+    dev_t file_dev_ = 0;
+    ino_t file_ino_ = 0;
     int read_fd_;
     std::shared_ptr<AudioSink> sink_;
     const bool paced_;

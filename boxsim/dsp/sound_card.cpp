@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -28,8 +29,11 @@ namespace boxsim::dsp {
 namespace {
 
 constexpr const char* device_path = "/dev/dsp";
-// A new open waits this long at most for the previous one to play out.
+// A new open waits this long at most for the previous one to play out. It
+// is counted in the card's own waits, not by the clock, so that a suspended
+// process (Ctrl-Z) does not use it up.
 constexpr auto drain_wait = std::chrono::seconds(2);
+constexpr auto drain_look = std::chrono::milliseconds(5);
 
 using Clock = std::chrono::steady_clock;
 
@@ -57,6 +61,42 @@ void pause_through(int ms) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);
         poll(nullptr, 0, static_cast<int>(left.count()) + 1);
     }
+}
+
+// path, taken from the directory dir (AT_FDCWD: the working directory) with
+// "." and ".." and doubled slashes resolved, is the device's. Links are not
+// followed, as a driver's node has none.
+bool names_device(int dir, const char* path) {
+    if (std::strstr(path, "dsp") == nullptr)
+        return false; // the quick answer for every other open in the process
+    std::string full = path;
+    if (path[0] != '/') {
+        char base[PATH_MAX];
+        if (dir == AT_FDCWD) {
+            if (!getcwd(base, sizeof base))
+                return false;
+        } else {
+            const std::string link = "/proc/self/fd/" + std::to_string(dir);
+            const ssize_t n = readlink(link.c_str(), base, sizeof base - 1);
+            if (n < 0)
+                return false;
+            base[n] = '\0';
+        }
+        full = std::string(base) + "/" + path;
+    }
+    std::vector<std::string> parts;
+    for (std::size_t at = 0; at <= full.size();) {
+        const std::size_t end = std::min(full.find('/', at), full.size());
+        const std::string part = full.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    return parts.size() == 2 && parts[0] == "dev" && parts[1] == "dsp";
 }
 
 std::shared_ptr<AudioSink> make_sink(const Settings& settings) {
@@ -94,8 +134,9 @@ public:
         log_.setRecording(settings.record);
     }
 
-    bool serves(const char* path) {
-        if (!path || std::strcmp(path, device_path) != 0)
+    // However the path is spelt: "//dev/dsp", "/dev/./dsp", "dsp" in /dev.
+    bool serves(int dir, const char* path) {
+        if (!path || !names_device(dir, path))
             return false;
         std::lock_guard<std::mutex> hold(lock_);
         return settings_.sink != SinkKind::machine;
@@ -109,6 +150,7 @@ public:
         Settings settings;
         std::shared_ptr<AudioSink> into;
         const char* refused = nullptr;
+        forgetClosedBehindOurBack();
         {
             std::lock_guard<std::mutex> hold(lock_);
             // One open at a time, as the box's driver takes it: a device
@@ -131,9 +173,18 @@ public:
         // Like a driver's own waits: cut short, the open fails.
         if (settings.open_delay_ms > 0 && !pause_for(settings.open_delay_ms))
             return -1;
-        // One stretch at a time: the last close plays out first.
-        if (!waitDrained(Clock::now() + drain_wait, false))
+        // One stretch at a time: the last close plays out first. A sink
+        // that has stopped taking sound leaves the device busy.
+        switch (waitDrained(drain_wait, false)) {
+        case Wait::done: break;
+        case Wait::cut_short: return -1;
+        case Wait::timed_out:
+            report(std::string("cannot open ") + device_path +
+                       ": the last sound has not played out (the sink stopped taking it)",
+                   Loss::sound);
+            errno = EBUSY;
             return -1;
+        }
 
         const NoCancel whole;
         // A fast card whose sink keeps no bytes takes them at once into
@@ -147,7 +198,7 @@ public:
             return -1;
         std::shared_ptr<DspDevice> device;
         try {
-            device = std::make_shared<DspDevice>(read_end, into, !settings.fast, settings.stall);
+            device = std::make_shared<DspDevice>(fd, read_end, into, !settings.fast, settings.stall);
         } catch (const std::system_error& e) {
             // No thread to drain it (the user's process limit, say): the
             // open fails as a driver's would, and says why.
@@ -169,11 +220,27 @@ public:
         return fd;
     }
 
+    // Also the check that a descriptor of the device is still one: a
+    // descriptor closed where nothing here could see it (a stream's fclose,
+    // close_range) is forgotten, and its number may be another file's now.
     bool owns(int fd) {
         if (descriptor_count_.load() == 0)
             return false;
-        std::lock_guard<std::mutex> hold(lock_);
-        return descriptors_.count(fd) != 0;
+        std::shared_ptr<DspDevice> closed;
+        {
+            const NoCancel whole;
+            std::lock_guard<std::mutex> hold(lock_);
+            auto it = descriptors_.find(fd);
+            if (it == descriptors_.end())
+                return false;
+            if (it->second->isHeldBy(fd))
+                return true;
+            closed = forget(it);
+        }
+        log_.add("close");
+        if (closed)
+            closed->closed();
+        return false;
     }
 
     // new_fd has become a copy of fd; what new_fd was before is gone.
@@ -279,7 +346,7 @@ public:
     }
 
     bool waitUntilIdle(std::chrono::milliseconds timeout) {
-        return waitDrained(Clock::now() + timeout, true);
+        return waitDrained(timeout, true) == Wait::done;
     }
 
     void finish(std::chrono::milliseconds timeout) {
@@ -320,7 +387,37 @@ public:
 private:
     SoundCard() {
         pthread_atfork([] { instance().lockForFork(); }, [] { instance().unlockAfterFork(); },
-                       [] { instance().unlockAfterFork(); });
+                       [] {
+                           instance().unlockAfterFork();
+                           instance().forgetInheritedDevices();
+                       });
+    }
+
+    // In a forked child: it keeps copies of the parent's descriptors, not
+    // the devices, whose threads are the parent's; its calls on them are
+    // the C library's. The devices are left to the parent, never let go of
+    // here (that would join threads this process does not have).
+    void forgetInheritedDevices() {
+        new std::map<int, std::shared_ptr<DspDevice>>(std::move(descriptors_));
+        new std::vector<std::shared_ptr<DspDevice>>(std::move(draining_));
+        descriptors_.clear();
+        draining_.clear();
+        descriptor_count_ = 0;
+    }
+
+    // Descriptors whose device is no longer held by any of them: all were
+    // closed behind the card's back, and the device is playing out.
+    void forgetClosedBehindOurBack() {
+        std::vector<int> stale;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            for (const auto& [fd, device] : descriptors_) {
+                if (!device->isHeldBy(fd))
+                    stale.push_back(fd);
+            }
+        }
+        for (int fd : stale)
+            owns(fd);
     }
 
     std::shared_ptr<DspDevice> find(int fd) {
@@ -367,10 +464,10 @@ private:
     }
 
     // Polls, without the lock between looks: the drain threads do not know
-    // the card. With all_closed, open devices count as busy too. False when
-    // the deadline passed or the wait was cut short.
-    bool waitDrained(Clock::time_point deadline, bool all_closed) {
-        for (;;) {
+    // the card. With all_closed, open devices count as busy too.
+    enum class Wait { done, timed_out, cut_short };
+    Wait waitDrained(std::chrono::milliseconds timeout, bool all_closed) {
+        for (auto waited = std::chrono::milliseconds(0);; waited += drain_look) {
             bool done;
             {
                 // Letting go of a device joins its thread and may close its
@@ -382,9 +479,11 @@ private:
                 done = reapDrained(played_out) && (!all_closed || descriptors_.empty());
             }
             if (done)
-                return true;
-            if (Clock::now() >= deadline || !pause_for(5))
-                return false;
+                return Wait::done;
+            if (waited >= timeout)
+                return Wait::timed_out;
+            if (!pause_for(static_cast<int>(drain_look.count())))
+                return Wait::cut_short;
         }
     }
 
@@ -452,8 +551,8 @@ void finish(std::chrono::milliseconds timeout) {
 
 extern "C" {
 
-int boxsim_dsp_serves(const char* path) {
-    return boxsim::dsp::SoundCard::instance().serves(path);
+int boxsim_dsp_serves(int dir, const char* path) {
+    return boxsim::dsp::SoundCard::instance().serves(dir, path);
 }
 int boxsim_dsp_open(int flags) {
     return boxsim::dsp::SoundCard::instance().open(flags);

@@ -58,10 +58,10 @@ bool enter_namespace(std::string& error) {
     return true;
 }
 
-// recursive: with the mounts beneath the source, which the real root's
-// entries need; the real /mnt must not take the new root mounted on it.
-bool bind(const std::string& source, const std::string& target, bool directory, std::string& error,
-          bool recursive = true) {
+// With the mounts beneath the source: the real root's entries need them, and
+// a user namespace may bind a tree only whole.
+bool bind(const std::string& source, const std::string& target, bool directory,
+          std::string& error) {
     if (directory) {
         if (mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
             error = why(("mkdir " + target).c_str());
@@ -72,8 +72,7 @@ bool bind(const std::string& source, const std::string& target, bool directory, 
         if (fd >= 0)
             ::close(fd);
     }
-    if (mount(source.c_str(), target.c_str(), nullptr, MS_BIND | (recursive ? MS_REC : 0),
-              nullptr) != 0) {
+    if (mount(source.c_str(), target.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
         error = why(("binding " + source + " at " + target).c_str());
         return false;
     }
@@ -152,7 +151,10 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
     Held real_mnt;
     std::string no_mnt;
     const bool have_mnt = real_mnt.open(real_root + root, no_mnt);
-    if (mount("tmpfs", root.c_str(), "tmpfs", 0, "mode=0755") != 0) {
+    // Unbindable, so that no bind below takes the new root along with what
+    // it binds: not the real /mnt, not a source at /mnt or at /.
+    if (mount("tmpfs", root.c_str(), "tmpfs", 0, "mode=0755") != 0 ||
+        mount(nullptr, root.c_str(), nullptr, MS_UNBINDABLE, nullptr) != 0) {
         error = why("mounting a tmpfs for the new root");
         return false;
     }
@@ -186,8 +188,7 @@ bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& 
             return false;
         }
     }
-    if (have_mnt && !sources.count("mnt") &&
-        !bind(real_mnt.path(), root + "/mnt", true, error, false))
+    if (have_mnt && !sources.count("mnt") && !bind(real_mnt.path(), root + "/mnt", true, error))
         return false;
     for (const auto& [name, source] : held) {
         if (!bind(source.path(), root + "/" + name, source.isDirectory(), error))

@@ -10,8 +10,9 @@
 extern "C" {
 #endif
 
-/* True for the path the card serves. */
-int boxsim_dsp_serves(const char* path);
+/* True for the path the card serves, however it is spelt; a relative path
+ * is taken from the directory dir (AT_FDCWD: the working directory). */
+int boxsim_dsp_serves(int dir, const char* path);
 /* An open of the device with these open() flags: its descriptor, or -1. */
 int boxsim_dsp_open(int flags);
 /* True for a descriptor of the device (or a copy of one). */

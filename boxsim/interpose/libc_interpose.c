@@ -75,7 +75,7 @@ int open(const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open()(path, flags, mode);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open()(path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
@@ -83,16 +83,16 @@ int open64(const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, mode);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, mode);
 }
 
 /* The checked forms never create, so they take no mode. */
 int __open_2(const char* path, int flags) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open()(path, flags, 0);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open()(path, flags, 0);
 }
 
 int __open64_2(const char* path, int flags) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, 0);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, 0);
 }
 
 int openat(int dir, const char* path, int flags, ...) {
@@ -100,7 +100,7 @@ int openat(int dir, const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, mode);
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, mode);
 }
 
 int openat64(int dir, const char* path, int flags, ...) {
@@ -108,52 +108,42 @@ int openat64(int dir, const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = mode_argument(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags)
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
                                    : real_openat64()(dir, path, flags, mode);
 }
 
 int __openat_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, 0);
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, 0);
 }
 
 int __openat64_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(flags) : real_openat64()(dir, path, flags, 0);
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags) : real_openat64()(dir, path, flags, 0);
 }
 
 int creat(const char* path, mode_t mode) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
                                    : real_creat()(path, mode);
 }
 
 int creat64(const char* path, mode_t mode) {
-    return boxsim_dsp_serves(path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
                                    : real_creat64()(path, mode);
 }
 
-/* The C library's streams reach the kernel through calls of its own, which
- * nothing can take over: a stream on the device is made of our own write
- * and close instead. */
-static ssize_t stream_write(void* cookie, const char* data, size_t size) {
-    const ssize_t n = write((int)(intptr_t)cookie, data, size);
-    return n < 0 ? 0 : n;
-}
-
-static int stream_close(void* cookie) {
-    return close((int)(intptr_t)cookie);
-}
-
+/* A stream on the device holds a descriptor of the card's, as one on a
+ * real device would (so fileno() and ioctl() work on it). The C library's
+ * stream writes and closes reach the kernel through calls of its own, which
+ * nothing can take over: its writes are not noted one by one, and the card
+ * learns of its close when it next looks at the descriptor. */
 static FILE* device_stream(const char* mode) {
     const int writes = strchr(mode, 'w') || strchr(mode, 'a');
     const int reads = mode[0] == 'r' || strchr(mode, '+');
-    const int flags = (reads && writes ? O_RDWR
-                       : writes        ? O_WRONLY
-                                       : O_RDONLY) |
+    const int flags = (reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY) |
                       (strchr(mode, 'e') ? O_CLOEXEC : 0);
     const int fd = boxsim_dsp_open(flags);
     if (fd < 0)
         return NULL;
-    const cookie_io_functions_t calls = {NULL, stream_write, NULL, stream_close};
-    FILE* stream = fopencookie((void*)(intptr_t)fd, mode, calls);
+    FILE* stream = fdopen(fd, mode);
     if (!stream) {
         const int saved = errno;
         close(fd);
@@ -163,11 +153,11 @@ static FILE* device_stream(const char* mode) {
 }
 
 FILE* fopen(const char* path, const char* mode) {
-    return boxsim_dsp_serves(path) ? device_stream(mode) : real_fopen()(path, mode);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? device_stream(mode) : real_fopen()(path, mode);
 }
 
 FILE* fopen64(const char* path, const char* mode) {
-    return boxsim_dsp_serves(path) ? device_stream(mode) : real_fopen64()(path, mode);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? device_stream(mode) : real_fopen64()(path, mode);
 }
 
 static FILE* refuse_reopen(FILE* stream) {
@@ -177,12 +167,12 @@ static FILE* refuse_reopen(FILE* stream) {
 }
 
 FILE* freopen(const char* path, const char* mode, FILE* stream) {
-    return path && boxsim_dsp_serves(path) ? refuse_reopen(stream)
+    return path && boxsim_dsp_serves(AT_FDCWD, path) ? refuse_reopen(stream)
                                            : real_freopen()(path, mode, stream);
 }
 
 FILE* freopen64(const char* path, const char* mode, FILE* stream) {
-    return path && boxsim_dsp_serves(path) ? refuse_reopen(stream)
+    return path && boxsim_dsp_serves(AT_FDCWD, path) ? refuse_reopen(stream)
                                            : real_freopen64()(path, mode, stream);
 }
 

@@ -7,8 +7,8 @@
  * Which calls. Every way the C library opens a path: open, open64, and the
  * checked __open_2 and __open64_2 that _FORTIFY_SOURCE uses; openat,
  * openat64, __openat_2, __openat64_2; creat, creat64; fopen, fopen64,
- * freopen, freopen64. On the path "/dev/dsp", spelt exactly so, they reach
- * the card (device_hooks.h); openat takes it whatever its directory. Then
+ * freopen, freopen64. On the path "/dev/dsp", however it is spelt
+ * ("//dev/dsp", "dsp" from /dev), they reach the card (device_hooks.h). Then
  * the calls on descriptors: ioctl, write and close on a descriptor of the
  * device reach the card, and dup, dup2, dup3, fcntl and fcntl64 (F_DUPFD,
  * F_DUPFD_CLOEXEC) are followed, so that the card knows every copy of a
@@ -21,10 +21,14 @@
  *
  * The card. It takes one open at a time, for writing only; a refused open
  * fails with EBUSY (busy) or EACCES (not for writing). fopen of the device
- * gives a stream whose writes and close go through write and close here, so
- * the card sees them; freopen onto the device fails with ENOTSUP and closes
+ * gives a stream on a descriptor of the card's (fileno and ioctl work); the
+ * C library writes and closes a stream through calls of its own, so those
+ * writes are not noted one by one, and the card finds the descriptor closed
+ * when it next looks (as for any descriptor closed behind its back, by
+ * close_range, say). freopen onto the device fails with ENOTSUP and closes
  * the stream, as a failed freopen does. The card's functions set errno as
- * the C library's would, and leave it alone when they succeed.
+ * the C library's would, and leave it alone when they succeed. A forked
+ * child's copies of the device's descriptors are plain descriptors to it.
  *
  * Threads. Any thread may make any of these calls at any time. The card's
  * functions are thread-safe, and never call back into these definitions

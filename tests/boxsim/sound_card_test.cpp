@@ -110,19 +110,25 @@ TEST_F(SoundCard, RecordsEveryCallTakesOneOpenAtATimeAndFollowsCopies) {
 }
 
 TEST_F(SoundCard, EveryWayOfOpeningReachesTheCardAndNothingElseDoes) {
-    for (int form = 0; form < 5; ++form) {
+    const int dev = open("/dev", O_RDONLY | O_DIRECTORY);
+    for (int form = 0; form < 7; ++form) {
         const int fd = form == 0   ? open64("/dev/dsp", O_WRONLY, 0)
                        : form == 1 ? __open_2("/dev/dsp", O_WRONLY)
                        : form == 2 ? __open64_2("/dev/dsp", O_WRONLY)
                        : form == 3 ? openat(AT_FDCWD, "/dev/dsp", O_WRONLY)
-                                   : creat("/dev/dsp", 0644);
+                       : form == 4 ? creat("/dev/dsp", 0644)
+                       : form == 5 ? open("//dev/./dsp", O_WRONLY | O_CREAT, 0644)
+                                   : openat(dev, "dsp", O_WRONLY | O_CREAT, 0644);
         int stereo = 1;
         EXPECT_EQ(ioctl(fd, SNDCTL_DSP_STEREO, &stereo), 0) << "form " << form;
         close(fd);
     }
-    // A stream's writes and close reach the card through it too.
+    close(dev);
+    // A stream on it has the device's descriptor; the card finds it closed.
     std::FILE* stream = std::fopen("/dev/dsp", "we");
     ASSERT_NE(stream, nullptr);
+    int stereo = 1;
+    EXPECT_EQ(ioctl(fileno(stream), SNDCTL_DSP_STEREO, &stereo), 0);
     EXPECT_EQ(std::fwrite("\1\2", 1, 2, stream), 2u);
     EXPECT_EQ(std::fclose(stream), 0);
     EXPECT_EQ(std::freopen("/dev/dsp", "w", std::fopen((dir_ / "f").c_str(), "w")), nullptr);
@@ -132,10 +138,10 @@ TEST_F(SoundCard, EveryWayOfOpeningReachesTheCardAndNothingElseDoes) {
     EXPECT_EQ(errno, EACCES);
     EXPECT_EQ(std::fopen("/dev/dsp", "r"), nullptr);
     const auto calls = dsp::deviceCalls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 6);
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 6);
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "write 2"), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 8);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 8);
     EXPECT_EQ(played("out.raw"), (Bytes{1, 2}));
+    EXPECT_NE(access("/dev/dsp", F_OK), 0) << "a real /dev/dsp was made";
     // Other paths go to the C library, the mode of a file it creates too.
     const std::string path = dir_ / "plain.txt";
     close(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
@@ -313,7 +319,54 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
         read(stuck[0], drain.data(), drain.size());
     close(stuck[0]);
     close(gone[1]);
+    // A named pipe nobody reads holds nothing up: said at start, and given
+    // a bounded time at the end like the pipe nobody reads.
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+    ::testing::internal::CaptureStderr();
+    dsp::Settings fifo_sink;
+    fifo_sink.sink = dsp::SinkKind::raw;
+    fifo_sink.target = dir_ / "fifo";
+    dsp::configure(fifo_sink);
+    const int fd = configured(AFMT_S16_BE, 1, 44100);
+    write(fd, second.data(), 4096);
+    close(fd);
+    dsp::finish(500ms);
+    const std::string fifo = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(fifo.find("nobody reads"), std::string::npos) << fifo;
+    EXPECT_NE(fifo.find("stopped taking sound"), std::string::npos) << fifo;
+    const int reader = open((dir_ / "fifo").c_str(), O_RDONLY | O_NONBLOCK); // lets it go
+    while (!dsp::waitUntilIdle(10ms))
+        read(reader, drain.data(), drain.size());
+    close(reader);
     dsp::forgetLoss();
+}
+
+TEST_F(SoundCard, AnOpenWaitingForTheLastSoundOutlastsASuspendedProcess) {
+    // Ctrl-Z, then fg, while an open waits for the last close to play out:
+    // the wait is the card's, not the clock's, and the open succeeds.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        use(dsp::SinkKind::null, "", false);
+        const int fd = configured(AFMT_S16_BE, 1, 44100);
+        std::vector<unsigned char> third(44100 * 4 / 3);
+        write(fd, third.data(), third.size());
+        close(fd);
+        write(ready[1], "!", 1);
+        const int again = open("/dev/dsp", O_WRONLY);
+        _exit(again >= 0 ? 0 : 1);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    kill(child, SIGSTOP);
+    std::this_thread::sleep_for(2500ms);
+    kill(child, SIGCONT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 TEST_F(SoundCard, AChildForkedWhileTheCardIsBusyNeverWaitsForIt) {
