@@ -22,6 +22,7 @@
 #include <mutex>
 #include <poll.h>
 #include <pthread.h>
+#include <stdexcept>
 #include <system_error>
 #include <unistd.h>
 
@@ -198,7 +199,8 @@ public:
             return -1;
         std::shared_ptr<DspDevice> device;
         try {
-            device = std::make_shared<DspDevice>(fd, read_end, into, !settings.fast, settings.stall);
+            device =
+                std::make_shared<DspDevice>(fd, read_end, into, !settings.fast, settings.stall);
         } catch (const std::system_error& e) {
             // No thread to drain it (the user's process limit, say): the
             // open fails as a driver's would, and says why.
@@ -549,27 +551,52 @@ void finish(std::chrono::milliseconds timeout) {
 
 } // namespace boxsim::dsp
 
+namespace {
+
+// No C++ exception crosses into the C library's callers: a call that runs
+// out of memory fails as a C call does. (A thread's cancellation is no such
+// exception, and passes.)
+template <class Call, class Result> Result unthrowing(Call call, Result failed) {
+    try {
+        return call();
+    } catch (const std::exception&) {
+        errno = ENOMEM;
+        return failed;
+    }
+}
+
+boxsim::dsp::SoundCard& card() {
+    return boxsim::dsp::SoundCard::instance();
+}
+
+} // namespace
+
 extern "C" {
 
 int boxsim_dsp_serves(int dir, const char* path) {
-    return boxsim::dsp::SoundCard::instance().serves(dir, path);
+    return unthrowing([&] { return card().serves(dir, path); }, false);
 }
 int boxsim_dsp_open(int flags) {
-    return boxsim::dsp::SoundCard::instance().open(flags);
+    return unthrowing([&] { return card().open(flags); }, -1);
 }
 int boxsim_dsp_owns(int fd) {
-    return boxsim::dsp::SoundCard::instance().owns(fd);
+    return unthrowing([&] { return card().owns(fd); }, false);
 }
 int boxsim_dsp_ioctl(int fd, unsigned long request, void* arg) {
-    return boxsim::dsp::SoundCard::instance().ioctl(fd, request, arg);
+    return unthrowing([&] { return card().ioctl(fd, request, arg); }, -1);
 }
 size_t boxsim_dsp_write(int, size_t size) {
-    return boxsim::dsp::SoundCard::instance().write(size);
+    return unthrowing([&] { return card().write(size); }, size);
 }
 int boxsim_dsp_close(int fd) {
-    return boxsim::dsp::SoundCard::instance().close(fd);
+    return unthrowing([&] { return card().close(fd); }, -1);
 }
 void boxsim_dsp_dup(int fd, int new_fd) {
-    boxsim::dsp::SoundCard::instance().dup(fd, new_fd);
+    unthrowing(
+        [&] {
+            card().dup(fd, new_fd);
+            return 0;
+        },
+        0);
 }
 }
