@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <linux/soundcard.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace boxsim::dsp {
