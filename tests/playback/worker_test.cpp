@@ -89,6 +89,7 @@ TEST_F(Worker, WithStandardInputClosedTheDeviceStaysOffIt) {
     const bool close_on_exec = fcntl(fd, F_GETFD) & FD_CLOEXEC;
     endWorker();
     const std::size_t open_after = boxsim::dsp::openDevices();
+    const bool zero_closed = fcntl(0, F_GETFD) == -1; // the file, opened as 0 in its turn
     dup2(saved, 0);
     dup2(saved_err, 2);
     close(saved);
@@ -96,6 +97,7 @@ TEST_F(Worker, WithStandardInputClosedTheDeviceStaysOffIt) {
     ASSERT_TRUE(playing);
     EXPECT_TRUE(fd > 2 && close_on_exec) << "0 means closed, and 1 and 2 are the host's output";
     EXPECT_EQ(open_after, 0u) << "the device was never closed";
+    EXPECT_TRUE(zero_closed) << "the played file was left open";
 }
 
 TEST_F(Worker, ItsOwnStopRequestEndsTheDecodeWhateverTheHostsKillDoes) {
