@@ -70,6 +70,8 @@ TEST(HostOptions, EachOptionLandsAndEveryMistakeIsNamed) {
         {{"--keys"}, "--keys needs a value"},
         {{"--headless"}, "--headless needs --keys SCRIPT"},
         {{"--keys", "k"}, "--keys is for --headless"},
+        {{"--kill", "cancel"}, ""},
+        {{"--kill", "soon"}, "--kill takes cancel or cancel-nowait, not \"soon\""},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv = {"boxsim"};
@@ -80,12 +82,13 @@ TEST(HostOptions, EachOptionLandsAndEveryMistakeIsNamed) {
         EXPECT_EQ(ok, c.error.empty()) << c.args[0] << ": " << error;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
     }
-    const char* all[] = {"boxsim",   "--plugin",   "p.so",       "--hdd",     "/d",
-                         "--dsp",    "wav:/o.wav", "--fast",     "--dsp-log", "l",
-                         "--screen", "window",     "--headless", "--keys",    "k"};
+    const char* all[] = {"boxsim",     "--plugin", "p.so",      "--hdd",  "/d",           "--dsp",
+                         "wav:/o.wav", "--fast",   "--dsp-log", "l",      "--screen",     "window",
+                         "--headless", "--keys",   "k",         "--kill", "cancel-nowait"};
     Options o;
     std::string error;
-    ASSERT_TRUE(parseOptions(15, all, o, error));
+    ASSERT_TRUE(parseOptions(17, all, o, error));
+    EXPECT_TRUE(o.kill == KillModel::cancel_nowait);
     EXPECT_EQ(o.plugin + *o.hdd + o.dsp.target + o.dsp.log_path + o.keys, "p.so/d/o.wavlk");
     EXPECT_TRUE(o.dsp.sink == dsp::SinkKind::wav && o.dsp_chosen && o.dsp.fast && o.headless);
     EXPECT_TRUE(o.screen == Options::Screen::window && !o.help);

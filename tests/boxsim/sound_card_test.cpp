@@ -287,7 +287,8 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
         dsp::configure(s);
         const std::string at_start = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(at_start.empty(), !c.said_at_start) << at_start;
-        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, small{10000, RLIM_INFINITY};
+        // Not a whole number of frames: the header must give fewer bytes.
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, small{10001, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &small);
         ::testing::internal::CaptureStderr();
         const int fd = configured(AFMT_S16_BE, 1, 44100);
@@ -376,6 +377,7 @@ TEST_F(SoundCard, AChildForkedWhileTheCardIsBusyNeverWaitsForIt) {
     GTEST_SKIP() << "ThreadSanitizer's own locks do not survive such a fork";
 #endif
     const int fd = configured(AFMT_S16_BE, 1, 44100);
+    const int copy = dup(fd); // one device, two descriptors
     std::atomic<bool> done{false};
     std::thread busy([&] {
         int stereo = 1;
@@ -401,6 +403,7 @@ TEST_F(SoundCard, AChildForkedWhileTheCardIsBusyNeverWaitsForIt) {
     }
     done = true;
     busy.join();
+    close(copy);
     close(fd);
     EXPECT_EQ(hung, 0);
 }

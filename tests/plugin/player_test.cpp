@@ -64,6 +64,15 @@ TEST_F(Player, TheWindowIsBuiltAsTheBoxShowsIt) {
     EXPECT_EQ(execThread, nullptr);
     EXPECT_EQ(boxsim::screenDump(window()), built_window);
     EXPECT_EQ(path(), "/hdd");
+    // Left and right move the focus along the list and the two buttons.
+    const eWidget* focus[3];
+    for (const eWidget*& f : focus) {
+        boxsim::pressKey(window(), boxsim::RemoteKey::right);
+        f = boxsim::focusOf(window());
+    }
+    boxsim::pressKey(window(), boxsim::RemoteKey::left);
+    EXPECT_TRUE(focus[0] != window().fileList() && focus[1] != focus[0] &&
+                focus[2] == window().fileList() && boxsim::focusOf(window()) == focus[1]);
     // Stop with nothing playing gives the list its focus back, and only that.
     window().setFocus(nullptr);
     window().StopPlayer();
