@@ -124,13 +124,19 @@ TEST_F(SoundCard, EveryWayOfOpeningReachesTheCardAndNothingElseDoes) {
         close(fd);
     }
     close(dev);
-    // A stream on it has the device's descriptor; the card finds it closed.
+    // A stream on it has the device's descriptor, 0 too when standard input
+    // is closed; the card finds it closed.
+    const int saved_stdin = dup(0);
+    close(0);
     std::FILE* stream = std::fopen("/dev/dsp", "we");
     ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(fileno(stream), 0);
     int stereo = 1;
     EXPECT_EQ(ioctl(fileno(stream), SNDCTL_DSP_STEREO, &stereo), 0);
     EXPECT_EQ(std::fwrite("\1\2", 1, 2, stream), 2u);
     EXPECT_EQ(std::fclose(stream), 0);
+    dup2(saved_stdin, 0);
+    close(saved_stdin);
     EXPECT_EQ(std::freopen("/dev/dsp", "w", std::fopen((dir_ / "f").c_str(), "w")), nullptr);
     EXPECT_EQ(errno, ENOTSUP);
     // It plays; it does not record.
@@ -171,14 +177,26 @@ TEST_F(SoundCard, AWavFileCarriesTheFormatAndLittleEndianSamples) {
     const int fd = configured(AFMT_S16_BE, 1, 44100);
     write(fd, "\x12\x34\xAB", 3); // a sample split across two writes
     write(fd, "\xCD", 1);
+    // More than the card moves to its sink at once.
+    Bytes more(200000);
+    for (std::size_t i = 0; i < more.size(); ++i)
+        more[i] = static_cast<unsigned char>(i * 7 + i / 256);
+    write(fd, more.data(), more.size());
     close(fd);
     const Bytes wav = played("out.wav");
-    ASSERT_EQ(wav.size(), 48u);
+    ASSERT_EQ(wav.size(), 44u + 4 + more.size());
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
     // Sizes of the file and of its data, PCM, channels, rate, bits.
-    EXPECT_TRUE(wav[4] == 40 && wav[40] == 4 && wav[20] == 1 && wav[22] == 2 &&
-                (wav[24] | (wav[25] << 8) | (wav[26] << 16)) == 44100 && wav[34] == 16);
-    EXPECT_EQ(Bytes(wav.begin() + 44, wav.end()), (Bytes{0x34, 0x12, 0xCD, 0xAB}));
+    auto u32 = [&wav](std::size_t at) {
+        return std::size_t{wav[at]} | std::size_t{wav[at + 1]} << 8 |
+               std::size_t{wav[at + 2]} << 16 | std::size_t{wav[at + 3]} << 24;
+    };
+    EXPECT_TRUE(u32(4) == wav.size() - 8 && u32(40) == wav.size() - 44 && wav[20] == 1 &&
+                wav[22] == 2 && u32(24) == 44100 && wav[34] == 16);
+    Bytes expected{0x34, 0x12, 0xCD, 0xAB};
+    for (std::size_t i = 0; i < more.size(); i += 2)
+        expected.insert(expected.end(), {more[i + 1], more[i]});
+    EXPECT_TRUE(Bytes(wav.begin() + 44, wav.end()) == expected);
 }
 
 TEST_F(SoundCard, ARealTimeCardBlocksWritesAndAKillCutsTheWriterShort) {

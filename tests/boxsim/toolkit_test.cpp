@@ -1,6 +1,8 @@
 // The toolkit boxsim gives plug-ins: the host's string and the order of the
-// file list. (The list itself is tried through the player's window.)
+// file list. (The rest of the list is tried through the player's window.)
 #include "boxsim/toolkit/natural_order.h"
+#include "boxsim/toolkit/widget_tree.h"
+#include "host/elistbox.h"
 #include "host/estring.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +40,8 @@ TEST(ListOrder, UpEntryThenDirectoriesThenFilesEachInNaturalOrder) {
         "A",
         "a",
         "a\x01",
+        "A long album name, disc 1 - 9.flac",  // alike for more than a
+        "A long album name, disc 1 - 10.flac", // sort key's prefix
         "ab",
         "a\xff",
         "b.flac",
@@ -51,6 +55,15 @@ TEST(ListOrder, UpEntryThenDirectoriesThenFilesEachInNaturalOrder) {
     std::vector<std::string> shuffled = sorted;
     std::reverse(shuffled.begin(), shuffled.end());
     std::rotate(shuffled.begin(), shuffled.begin() + 5, shuffled.end());
+    // The list's own sort, which compares prefixes first, agrees.
+    eListBox<eListBoxEntryText> list(nullptr);
+    for (const std::string& text : shuffled)
+        new eListBoxEntryText(&list, text.c_str());
+    list.sort();
+    std::vector<std::string> listed;
+    for (const eListBoxEntryText* e : boxsim::listEntries(list))
+        listed.push_back(e->getText());
+    EXPECT_EQ(listed, sorted);
     std::sort(shuffled.begin(), shuffled.end(), listOrderLess);
     EXPECT_EQ(shuffled, sorted);
 }
