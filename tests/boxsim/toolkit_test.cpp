@@ -75,7 +75,8 @@ TEST(ListOrder, PrefixesNeverContradictTheOrder) {
     const std::string alphabet = "aAbZ0019/.-\xe9";
     std::uint32_t seed = 20261207;
     auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
-    std::vector<std::string> texts = {"..", "/", "", "x99999999999", "x0000000001"};
+    std::vector<std::string> texts = {
+        "..", "/", "", "x99999999999", "x0000000001", "x9999999999", "x10000000000"};
     for (int i = 0; i < 400; ++i) {
         std::string t = next() % 3 ? "" : "/";
         for (std::size_t n = next() % 20; n > 0; --n)
