@@ -36,9 +36,13 @@ ExecThread::~ExecThread() = default;
 
 void ExecThread::start() {
     if (!adopt_worker(this)) {
-        // The worker before has not ended: a second one must not play.
-        ExecThread* self = this;
-        execThread.compare_exchange_strong(self, nullptr);
+        // The worker before has not ended: a second one must not play. Its
+        // late finished may be reading the handle; it does so under the lock.
+        {
+            std::lock_guard<std::mutex> hold(finished_emit_lock);
+            ExecThread* self = this;
+            execThread.compare_exchange_strong(self, nullptr);
+        }
         delete this;
         return;
     }

@@ -1,6 +1,7 @@
 #include "boxsim/dsp/call_log.h"
 
 #include "boxsim/dsp/no_cancel.h"
+#include "boxsim/dsp/sound_card.h"
 
 namespace boxsim::dsp {
 
@@ -13,9 +14,12 @@ void CallLog::setFile(const std::string& path) {
     std::lock_guard<std::mutex> hold(lock_);
     if (file_)
         std::fclose(file_);
-    file_ = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
+    // The card's own node would be opened as the device and held all along.
+    const bool device = !path.empty() && namesDevice(path);
+    file_ = path.empty() || device ? nullptr : std::fopen(path.c_str(), "a");
     if (!path.empty() && !file_)
-        std::fprintf(stderr, "boxsim: cannot write the device log %s\n", path.c_str());
+        std::fprintf(stderr, "boxsim: cannot write the device log %s%s\n", path.c_str(),
+                     device ? ": it is the device itself" : "");
 }
 
 void CallLog::setRecording(bool on) {

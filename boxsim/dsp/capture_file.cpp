@@ -1,6 +1,7 @@
 #include "boxsim/dsp/capture_file.h"
 
 #include "boxsim/dsp/sink_report.h"
+#include "boxsim/dsp/sound_card.h"
 #include "boxsim/notices/notices.h"
 
 #include <cerrno>
@@ -13,7 +14,7 @@ namespace boxsim::dsp {
 CaptureFile::CaptureFile(const std::string& path, const std::string& what)
     : path_(path), what_(what) {
     // Opening the card's own node would have the card capture into itself.
-    if (path == "/dev/dsp") {
+    if (namesDevice(path)) {
         fail("open", EINVAL);
         return;
     }

@@ -549,6 +549,10 @@ void finish(std::chrono::milliseconds timeout) {
     SoundCard::instance().finish(timeout);
 }
 
+bool namesDevice(const std::string& path) {
+    return names_device(AT_FDCWD, path.c_str());
+}
+
 } // namespace boxsim::dsp
 
 namespace {

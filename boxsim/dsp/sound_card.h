@@ -51,6 +51,11 @@ void configure(const Settings& settings);
 std::vector<std::string> deviceCalls();
 void clearDeviceCalls();
 
+// True for a path that names the card's node, however it is spelt
+// ("//dev/dsp", "/dev/./dsp"): a capture or a log written there would be the
+// card itself.
+bool namesDevice(const std::string& path);
+
 // Devices opened and not yet closed.
 std::size_t openDevices();
 // Waits until every device has been closed and has played what it was given.

@@ -51,8 +51,14 @@ struct PluginParameters {
 // closed standard input is left closed, as the box's host may have it.
 void keep_output_descriptors_open() {
     for (int fd = 1; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) == -1)
-            open("/dev/null", O_WRONLY);
+        if (fcntl(fd, F_GETFD) != -1)
+            continue;
+        // With standard input closed too, the open takes 0.
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0 && null != fd) {
+            dup2(null, fd);
+            close(null);
+        }
     }
 }
 

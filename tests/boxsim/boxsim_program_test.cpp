@@ -88,9 +88,25 @@ TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
         {{"--dsp", "null", "--headless", "--keys", script("launch")},
          2,
          "keys: \"launch\" while the plug-in's window is open"},
+        // The device's own node, however spelt, is neither capture nor log.
+        {{"--dsp", "wav://dev/dsp", "--headless", "--keys", nothing},
+         1,
+         "cannot open //dev/dsp: Invalid argument"},
+        {{"--dsp", "null", "--dsp-log", "/dev/../dev/dsp", "--headless", "--keys", nothing},
+         0,
+         "log /dev/../dev/dsp: it is the device itself"},
     };
     for (const auto& c : cases)
         expectOneLineError(boxsim(c.args), c.code, c.gist);
+}
+
+TEST_F(BoxsimProgram, StartedWithoutStandardInputOrOutputItsDumpsStayOutOfItsFiles) {
+    dir_.mkdir("disk");
+    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--dsp", "raw:" + (dir_ / "out.raw"),
+                              "--headless", "--keys", script("dump")},
+                             "", "<&- >&-");
+    EXPECT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(text(dir_ / "out.raw"), "");
 }
 
 TEST_F(BoxsimProgram, TheHostRunsThePlugInAgainAndStopsWhatPlaysWhenItQuits) {
