@@ -7,6 +7,9 @@
 
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace boxsim::dsp {
 namespace {
 
@@ -31,6 +34,7 @@ public:
     void begin(const PcmFormat& format) override {
         closePcm();
         format_ = format;
+        part_.clear();
         int err = snd_pcm_open(&pcm_, device_.c_str(), SND_PCM_STREAM_PLAYBACK, 0);
         if (err == 0)
             err = snd_pcm_set_params(pcm_, alsa_format(format.afmt), SND_PCM_ACCESS_RW_INTERLEAVED,
@@ -46,22 +50,24 @@ public:
         }
     }
 
+    // The card hands over what the player wrote in pieces of any size; ALSA
+    // takes whole frames, so a frame cut between two pieces waits in part_.
     void write(const unsigned char* data, std::size_t size) override {
         if (!pcm_)
             return;
         const std::size_t frame = static_cast<std::size_t>(format_.bytesPerSample()) *
                                   static_cast<std::size_t>(format_.channels);
-        snd_pcm_uframes_t frames = size / frame;
-        while (frames > 0) {
-            const snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
-            if (n < 0) {
-                if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0)
-                    return;
-                continue;
-            }
-            data += static_cast<std::size_t>(n) * frame;
-            frames -= static_cast<snd_pcm_uframes_t>(n);
+        if (!part_.empty()) {
+            const std::size_t take = std::min(frame - part_.size(), size);
+            part_.insert(part_.end(), data, data + take);
+            data += take;
+            size -= take;
+            if (part_.size() < frame || !play(part_.data(), 1, frame))
+                return;
+            part_.clear();
         }
+        if (play(data, size / frame, frame))
+            part_.assign(data + size / frame * frame, data + size);
     }
 
     void end() override {
@@ -73,6 +79,28 @@ public:
     bool pacesItself() const override { return pcm_ != nullptr; }
 
 private:
+    bool play(const unsigned char* data, snd_pcm_uframes_t frames, std::size_t frame) {
+        while (frames > 0) {
+            const snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, frames);
+            if (n < 0) {
+                const int err = snd_pcm_recover(pcm_, static_cast<int>(n), 1);
+                if (err < 0) {
+                    if (!warned_)
+                        report("ALSA device " + device_ + ": " + snd_strerror(err) +
+                                   "; the rest plays into nothing",
+                               Loss::sound);
+                    warned_ = true;
+                    closePcm();
+                    return false;
+                }
+                continue;
+            }
+            data += static_cast<std::size_t>(n) * frame;
+            frames -= static_cast<snd_pcm_uframes_t>(n);
+        }
+        return true;
+    }
+
     void closePcm() {
         if (pcm_)
             snd_pcm_close(pcm_);
@@ -82,6 +110,7 @@ private:
     std::string device_;
     snd_pcm_t* pcm_ = nullptr;
     PcmFormat format_;
+    std::vector<unsigned char> part_;
     bool warned_ = false;
 };
 

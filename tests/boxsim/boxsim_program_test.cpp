@@ -187,8 +187,13 @@ TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
 #endif
     dir_.mkdir("disk");
     dir_.mkdir("home");
-    const auto signal = testaudio::makeSignal({}, 44100);
-    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", {}, signal));
+    // Mono frames of an odd length: the player's writes end in the middle of
+    // the device's stereo frames.
+    testaudio::Format mono;
+    mono.channels = 1;
+    mono.blocksize = 1001;
+    const auto signal = testaudio::makeSignal(mono, 44100);
+    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", mono, signal));
     // No sound card needed: ALSA's file plugin keeps what is played.
     dir_.touch("home/.asoundrc", "pcm.!default { type file; slave.pcm \"null\"; file \"" +
                                      (dir_ / "alsa.raw") + "\"; format \"raw\" }\n");
