@@ -35,8 +35,10 @@ std::unique_ptr<AudioSink> makeNullSink();
 std::unique_ptr<AudioSink> makeWavSink(const std::string& path);
 // The device's bytes exactly as written, one stretch after another.
 std::unique_ptr<AudioSink> makeRawSink(const std::string& path);
-// Live sound through ALSA; an empty name means ALSA's default device.
+// Live sound through ALSA; an empty name means ALSA's default device. Null
+// in a build without ALSA.
 std::unique_ptr<AudioSink> makeAlsaSink(const std::string& device);
+bool alsaBuiltIn();
 // True when the ALSA device opens for playback, i.e. the machine can sound.
 bool alsaPlaybackAvailable(const std::string& device);
 

@@ -10,6 +10,7 @@ MachineSound probeMachineSound() {
     MachineSound machine;
     machine.has_dsp = access("/dev/dsp", F_OK) == 0;
     machine.alsa_opens = !machine.has_dsp && alsaPlaybackAvailable("");
+    machine.alsa_built = alsaBuiltIn();
     return machine;
 }
 
@@ -21,6 +22,13 @@ SinkChoice chooseSink(const Settings& asked, bool chosen, const MachineSound& ma
         s.sink = machine.has_dsp      ? SinkKind::machine
                  : machine.alsa_opens ? SinkKind::alsa
                                       : SinkKind::null;
+    }
+    if (s.sink == SinkKind::alsa && !machine.alsa_built) {
+        s.sink = SinkKind::null;
+        s.target.clear();
+        choice.said = "this boxsim was built without ALSA; playing into nothing in real time";
+        choice.warn = choice.lost = true;
+        return choice;
     }
     const std::string pace = s.fast ? ", at once" : "";
     switch (s.sink) {

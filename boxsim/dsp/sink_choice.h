@@ -13,6 +13,7 @@ namespace boxsim::dsp {
 struct MachineSound {
     bool has_dsp = false;    // a /dev/dsp of its own
     bool alsa_opens = false; // ALSA's default device opens for playback
+    bool alsa_built = true;  // this boxsim can play through ALSA at all
 };
 
 MachineSound probeMachineSound();
@@ -23,6 +24,7 @@ struct SinkChoice {
     // status line (nothing will sound, and nobody asked for that).
     std::string said;
     bool warn = false;
+    bool lost = false; // what was asked for cannot sound: reported as lost sound
 };
 
 // asked: the card's settings as the command line gave them; chosen:

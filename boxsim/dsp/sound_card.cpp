@@ -105,9 +105,9 @@ std::shared_ptr<AudioSink> make_sink(const Settings& settings) {
     case SinkKind::wav: return makeWavSink(settings.target);
     case SinkKind::raw: return makeRawSink(settings.target);
     case SinkKind::alsa:
+        // Without ALSA built in, the choice of sink has said so already.
         if (auto alsa = makeAlsaSink(settings.target))
             return alsa;
-        report("this boxsim was built without ALSA; playing into nothing", Loss::sound);
         return makeNullSink();
     case SinkKind::null:
     case SinkKind::machine: break;

@@ -140,7 +140,10 @@ int main(int argc, char** argv) {
         dsp::chooseSink(options.dsp, options.dsp_chosen, dsp::probeMachineSound());
     // A long session must not keep every device call in memory.
     sink.settings.record = false;
-    (sink.warn ? notice : inform)(sink.said);
+    if (sink.lost)
+        dsp::report(sink.said, dsp::Loss::sound);
+    else
+        (sink.warn ? notice : inform)(sink.said);
     dsp::configure(sink.settings);
 
     std::unique_ptr<FrontEnd> front;

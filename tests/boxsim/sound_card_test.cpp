@@ -479,4 +479,9 @@ TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarnin
         EXPECT_EQ(choice.settings.target.empty(), !c.chosen) << choice.said;
     }
     EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to out.wav (WAV)");
+    // Asked for in a build without it: nothing, and a warning instead.
+    dsp::Settings alsa;
+    alsa.sink = dsp::SinkKind::alsa;
+    const auto none = dsp::chooseSink(alsa, true, {false, false, false});
+    EXPECT_TRUE(none.settings.sink == dsp::SinkKind::null && none.lost) << none.said;
 }
