@@ -7,15 +7,17 @@ namespace boxsim::dsp {
 namespace {
 
 constexpr SampleFormat formats[] = {
-    {AFMT_U8, "AFMT_U8", 1, false, true, "U8"},
-    {AFMT_S8, "AFMT_S8", 1, false, true, "S8"},
-    {AFMT_S16_LE, "AFMT_S16_LE", 2, false, true, "S16_LE"},
-    {AFMT_S16_BE, "AFMT_S16_BE", 2, true, true, "S16_BE"},
-    {AFMT_U16_LE, "AFMT_U16_LE", 2, false, false, "U16_LE"},
-    {AFMT_U16_BE, "AFMT_U16_BE", 2, true, false, "U16_BE"},
+    {AFMT_U8, "AFMT_U8", 1, false, false, true, "U8"},
+    {AFMT_S8, "AFMT_S8", 1, false, true, true, "S8"},
+    {AFMT_S16_LE, "AFMT_S16_LE", 2, false, true, true, "S16_LE"},
+    {AFMT_S16_BE, "AFMT_S16_BE", 2, true, true, true, "S16_BE"},
+    {AFMT_U16_LE, "AFMT_U16_LE", 2, false, false, false, "U16_LE"},
+    {AFMT_U16_BE, "AFMT_U16_BE", 2, true, false, false, "U16_BE"},
 };
 
 } // namespace
+
+static_assert(AFMT_U8 == PcmFormat{}.afmt, "a device starts in unsigned 8-bit");
 
 const SampleFormat* sampleFormat(int afmt) {
     for (const SampleFormat& f : formats) {

@@ -12,6 +12,7 @@ struct SampleFormat {
     const char* name;      // as the call log and messages write it
     int bytes;             // a sample's bytes
     bool big_endian;       // the order of a sample's bytes, where it has two
+    bool is_signed;        // two's complement; otherwise offset by half the range
     bool accepted;         // the device takes it
     const char* alsa_name; // ALSA's name for the same layout
 };
@@ -19,9 +20,10 @@ struct SampleFormat {
 // The format with this OSS constant, or null for one not in the table.
 const SampleFormat* sampleFormat(int afmt);
 
-// A format in effect: OSS constant, channels and rate.
+// A format in effect: OSS constant, channels and rate. The defaults are a
+// device's before it is asked for anything.
 struct PcmFormat {
-    int afmt = 0;
+    int afmt = 0x00000008; // AFMT_U8
     int channels = 1;
     int rate = 8000;
 

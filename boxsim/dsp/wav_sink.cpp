@@ -35,6 +35,8 @@ public:
             format_ = format;
             const SampleFormat* f = sampleFormat(format.afmt);
             swap_ = f && f->bytes == 2 && f->big_endian;
+            // WAV keeps 8-bit samples unsigned.
+            flip_sign_ = f && f->bytes == 1 && f->is_signed;
             started_ = true;
             const auto header = headerFor(0);
             file_.append(header.data(), header.size());
@@ -50,23 +52,30 @@ public:
     void write(const unsigned char* data, std::size_t size) override {
         if (!started_)
             return;
+        if (flip_sign_) {
+            converted_.assign(data, data + size);
+            for (unsigned char& b : converted_)
+                b ^= 0x80;
+            file_.append(converted_.data(), converted_.size());
+            return;
+        }
         if (!swap_) {
             file_.append(data, size);
             return;
         }
         // WAV is little-endian: swap each pair, keeping an odd byte for later.
-        swapped_.clear();
+        converted_.clear();
         for (std::size_t i = 0; i < size; ++i) {
             if (has_odd_) {
-                swapped_.push_back(data[i]);
-                swapped_.push_back(odd_);
+                converted_.push_back(data[i]);
+                converted_.push_back(odd_);
                 has_odd_ = false;
             } else {
                 odd_ = data[i];
                 has_odd_ = true;
             }
         }
-        file_.append(swapped_.data(), swapped_.size());
+        file_.append(converted_.data(), converted_.size());
     }
 
     void end() override {
@@ -116,7 +125,8 @@ private:
     bool started_ = false;
     bool warned_ = false;
     bool swap_ = false;
-    std::vector<unsigned char> swapped_;
+    bool flip_sign_ = false;
+    std::vector<unsigned char> converted_;
     unsigned char odd_ = 0;
     bool has_odd_ = false;
 };

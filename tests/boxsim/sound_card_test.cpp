@@ -197,6 +197,13 @@ TEST_F(SoundCard, AWavFileCarriesTheFormatAndLittleEndianSamples) {
     for (std::size_t i = 0; i < more.size(); i += 2)
         expected.insert(expected.end(), {more[i + 1], more[i]});
     EXPECT_TRUE(Bytes(wav.begin() + 44, wav.end()) == expected);
+    // 8-bit WAV samples are unsigned.
+    use(dsp::SinkKind::wav, "s8.wav", true);
+    const int s8 = configured(AFMT_S8, 0, 8000);
+    write(s8, "\x00\x80\x7F", 3);
+    close(s8);
+    const Bytes eight = played("s8.wav");
+    EXPECT_EQ(Bytes(eight.begin() + 44, eight.end()), (Bytes{0x80, 0x00, 0xFF}));
 }
 
 TEST_F(SoundCard, ARealTimeCardBlocksWritesAndAKillCutsTheWriterShort) {
