@@ -10,6 +10,7 @@ namespace {
 struct Board {
     std::mutex lock;
     std::vector<std::string> lines;
+    std::vector<bool> for_stderr; // a notice, not something only informed of
     bool on_screen = false;
 };
 
@@ -25,6 +26,7 @@ void notice(const std::string& line) {
     Board& b = board();
     std::lock_guard<std::mutex> hold(b.lock);
     b.lines.push_back(line);
+    b.for_stderr.push_back(true);
     if (!b.on_screen)
         std::fprintf(stderr, "boxsim: %s\n", line.c_str());
 }
@@ -33,6 +35,7 @@ void inform(const std::string& line) {
     Board& b = board();
     std::lock_guard<std::mutex> hold(b.lock);
     b.lines.push_back(line);
+    b.for_stderr.push_back(false);
 }
 
 void showNoticesOnScreen(bool on) {
@@ -45,6 +48,17 @@ std::vector<std::string> notices() {
     Board& b = board();
     std::lock_guard<std::mutex> hold(b.lock);
     return b.lines;
+}
+
+std::vector<std::string> noticesForStderrSince(std::size_t first) {
+    Board& b = board();
+    std::lock_guard<std::mutex> hold(b.lock);
+    std::vector<std::string> out;
+    for (std::size_t i = first; i < b.lines.size(); ++i) {
+        if (b.for_stderr[i])
+            out.push_back(b.lines[i]);
+    }
+    return out;
 }
 
 std::size_t noticeCount() {

@@ -25,8 +25,11 @@ void inform(const std::string& line);
 // it is open (true), and hands them back when it closes (false).
 void showNoticesOnScreen(bool on);
 
-// Every notice said so far, oldest first.
+// Every line said so far, oldest first, informed ones included.
 std::vector<std::string> notices();
+// The notices (not the informed lines) from the first-th line on: what a
+// front end that showed them on screen hands to stderr as it closes.
+std::vector<std::string> noticesForStderrSince(std::size_t first);
 // How many have been said; cheap enough to poll once a frame.
 std::size_t noticeCount();
 

@@ -12,9 +12,8 @@ NoticesOnScreen::NoticesOnScreen() : before_(noticeCount()) {
 
 NoticesOnScreen::~NoticesOnScreen() {
     showNoticesOnScreen(false);
-    const std::vector<std::string> said = notices();
-    for (std::size_t i = before_; i < said.size(); ++i)
-        std::fprintf(stderr, "boxsim: %s\n", said[i].c_str());
+    for (const std::string& line : noticesForStderrSince(before_))
+        std::fprintf(stderr, "boxsim: %s\n", line.c_str());
 }
 
 std::string NoticesOnScreen::latest() const {
