@@ -17,7 +17,9 @@ namespace boxsim {
 
 // name (one path component, like "hdd") -> what to show there (an existing
 // directory or file). False, with a message for the user in error, if the
-// namespace could not be made; the process is then unchanged.
+// box's root could not be made. A failure before the namespace exists leaves
+// the process as it was; one after it leaves the process in a namespace of
+// its own, in a state not to be used: the caller ends the process.
 bool enterBoxRoot(const std::map<std::string, std::string>& shown, std::string& error);
 
 } // namespace boxsim
