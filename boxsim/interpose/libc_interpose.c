@@ -5,6 +5,7 @@
 #include "boxsim/interpose/libc_interpose.h"
 
 #include "boxsim/interpose/device_hooks.h"
+#include "boxsim/interpose/open_mode.h"
 
 #include <dlfcn.h>
 #include <errno.h>
@@ -62,28 +63,24 @@ NEXT(fd_fn, dup)
 NEXT(dup2_fn, dup2)
 NEXT(dup3_fn, dup3)
 
-static int mode_argument(int flags, va_list args) {
-    if ((flags & O_CREAT) || (flags & __O_TMPFILE) == __O_TMPFILE)
-        return va_arg(args, int);
-    return 0;
-}
-
 /* --- Opening a path ----------------------------------------------------- */
 
 int open(const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
-    const int mode = mode_argument(flags, args);
+    const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open()(path, flags, mode);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                             : real_open()(path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
-    const int mode = mode_argument(flags, args);
+    const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, mode);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                             : real_open64()(path, flags, mode);
 }
 
 /* The checked forms never create, so they take no mode. */
@@ -92,42 +89,46 @@ int __open_2(const char* path, int flags) {
 }
 
 int __open64_2(const char* path, int flags) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open64()(path, flags, 0);
+    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                             : real_open64()(path, flags, 0);
 }
 
 int openat(int dir, const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
-    const int mode = mode_argument(flags, args);
+    const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, mode);
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                        : real_openat()(dir, path, flags, mode);
 }
 
 int openat64(int dir, const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
-    const int mode = mode_argument(flags, args);
+    const int mode = boxsim_open_mode(flags, args);
     va_end(args);
     return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
-                                   : real_openat64()(dir, path, flags, mode);
+                                        : real_openat64()(dir, path, flags, mode);
 }
 
 int __openat_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags) : real_openat()(dir, path, flags, 0);
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                        : real_openat()(dir, path, flags, 0);
 }
 
 int __openat64_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags) : real_openat64()(dir, path, flags, 0);
+    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                        : real_openat64()(dir, path, flags, 0);
 }
 
 int creat(const char* path, mode_t mode) {
     return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
-                                   : real_creat()(path, mode);
+                                             : real_creat()(path, mode);
 }
 
 int creat64(const char* path, mode_t mode) {
     return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
-                                   : real_creat64()(path, mode);
+                                             : real_creat64()(path, mode);
 }
 
 /* A stream on the device holds a descriptor of the card's, as one on a
@@ -138,7 +139,9 @@ int creat64(const char* path, mode_t mode) {
 static FILE* device_stream(const char* mode) {
     const int writes = strchr(mode, 'w') || strchr(mode, 'a');
     const int reads = mode[0] == 'r' || strchr(mode, '+');
-    const int flags = (reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY) |
+    const int flags = (reads && writes ? O_RDWR
+                       : writes        ? O_WRONLY
+                                       : O_RDONLY) |
                       (strchr(mode, 'e') ? O_CLOEXEC : 0);
     const int fd = boxsim_dsp_open(flags);
     if (fd < 0)
@@ -168,12 +171,12 @@ static FILE* refuse_reopen(FILE* stream) {
 
 FILE* freopen(const char* path, const char* mode, FILE* stream) {
     return path && boxsim_dsp_serves(AT_FDCWD, path) ? refuse_reopen(stream)
-                                           : real_freopen()(path, mode, stream);
+                                                     : real_freopen()(path, mode, stream);
 }
 
 FILE* freopen64(const char* path, const char* mode, FILE* stream) {
     return path && boxsim_dsp_serves(AT_FDCWD, path) ? refuse_reopen(stream)
-                                           : real_freopen64()(path, mode, stream);
+                                                     : real_freopen64()(path, mode, stream);
 }
 
 /* --- Calls on descriptors ----------------------------------------------- */

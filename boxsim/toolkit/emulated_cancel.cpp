@@ -7,6 +7,8 @@
 // the C library's own.
 #include "boxsim/toolkit/emulated_cancel.h"
 
+#include "boxsim/interpose/open_mode.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -108,12 +110,6 @@ template <class Call> auto cancellation_point(Call call, Made made = Made::nothi
     return result;
 }
 
-int mode_argument(int flags, va_list args) {
-    if ((flags & O_CREAT) || (flags & __O_TMPFILE) == __O_TMPFILE)
-        return va_arg(args, int);
-    return 0;
-}
-
 // An open under the name the caller used.
 int open_named(std::atomic<void*>& slot, const char* name, const char* path, int flags, int mode) {
     using F = int (*)(const char*, int, ...);
@@ -174,7 +170,7 @@ ssize_t write(int fd, const void* data, size_t size) {
 int open(const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
-    const int mode = mode_argument(flags, args);
+    const int mode = boxsim_open_mode(flags, args);
     va_end(args);
     static std::atomic<void*> slot;
     return open_named(slot, "open", path, flags, mode);
@@ -183,7 +179,7 @@ int open(const char* path, int flags, ...) {
 int open64(const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
-    const int mode = mode_argument(flags, args);
+    const int mode = boxsim_open_mode(flags, args);
     va_end(args);
     static std::atomic<void*> slot;
     return open_named(slot, "open64", path, flags, mode);
