@@ -40,7 +40,14 @@ SinkChoice chooseSink(const Settings& asked, bool chosen, const MachineSound& ma
         choice.said =
             "sound plays through ALSA (" + (s.target.empty() ? "default" : s.target) + ")";
         break;
-    case SinkKind::machine: choice.said = "sound plays through this machine's /dev/dsp"; break;
+    case SinkKind::machine:
+        choice.said = "sound plays through this machine's /dev/dsp";
+        // The card stands aside: nothing of its own applies.
+        if (s.fast || !s.log_path.empty()) {
+            choice.said += "; --fast and --dsp-log need one of boxsim's sinks (--dsp)";
+            choice.warn = true;
+        }
+        break;
     case SinkKind::null:
         if (chosen) {
             choice.said =

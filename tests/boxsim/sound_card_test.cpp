@@ -486,6 +486,11 @@ TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarnin
         EXPECT_EQ(choice.settings.target.empty(), !c.chosen) << choice.said;
     }
     EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to out.wav (WAV)");
+    // The machine's own device takes the sound past the card and its log.
+    dsp::Settings logged;
+    logged.log_path = "calls.log";
+    EXPECT_TRUE(dsp::chooseSink(logged, false, {true, false}).warn);
+    EXPECT_FALSE(dsp::chooseSink({}, false, {true, false}).warn);
     // Asked for in a build without it: nothing, and a warning instead.
     dsp::Settings alsa;
     alsa.sink = dsp::SinkKind::alsa;
