@@ -40,14 +40,8 @@ public:
             err = snd_pcm_set_params(pcm_, alsa_format(format.afmt), SND_PCM_ACCESS_RW_INTERLEAVED,
                                      static_cast<unsigned>(format.channels),
                                      static_cast<unsigned>(format.rate), 1, 200000);
-        if (err < 0) {
-            if (!warned_)
-                report("ALSA device " + device_ + ": " + snd_strerror(err) +
-                           "; playing into nothing",
-                       Loss::sound);
-            warned_ = true;
-            closePcm();
-        }
+        if (err < 0)
+            giveUp(err, "playing into nothing");
     }
 
     // The card hands over what the player wrote in pieces of any size; ALSA
@@ -85,12 +79,7 @@ private:
             if (n < 0) {
                 const int err = snd_pcm_recover(pcm_, static_cast<int>(n), 1);
                 if (err < 0) {
-                    if (!warned_)
-                        report("ALSA device " + device_ + ": " + snd_strerror(err) +
-                                   "; the rest plays into nothing",
-                               Loss::sound);
-                    warned_ = true;
-                    closePcm();
+                    giveUp(err, "the rest plays into nothing");
                     return false;
                 }
                 continue;
@@ -99,6 +88,14 @@ private:
             frames -= static_cast<snd_pcm_uframes_t>(n);
         }
         return true;
+    }
+
+    // Said once a session: a device that fails fails again at every play.
+    void giveUp(int err, const char* then) {
+        if (!warned_)
+            report("ALSA device " + device_ + ": " + snd_strerror(err) + "; " + then, Loss::sound);
+        warned_ = true;
+        closePcm();
     }
 
     void closePcm() {
