@@ -4,12 +4,18 @@
 // thread_finished() follows both a normal end of thread() and a kill.
 //
 // After kill(true) the thread has ended, thread_finished() included, within
-// a second. That is all the box promises. It does not say on which thread
-// thread_finished() runs, whether kill(true) returns before or after the
-// thread has ended, or where a killed thread stops: code run by thread()
-// must hold wherever the kill lands, and learns of its thread's end from
-// thread_finished(), not from when kill() returns. kill(false) stops
-// nothing and waits for the end.
+// a second. That is all the box promises of a kill. It does not say on
+// which thread thread_finished() runs, whether kill(true) returns before or
+// after the thread has ended, what kill(false) does, or whether a thread
+// may be killed twice; nor where a killed thread stops: code run by
+// thread() must hold wherever the kill lands (a cancellation point, even as
+// a call returns with its work done), and learns of its thread's end from
+// thread_finished(), not from when kill() returns.
+//
+// The destructor waits until the host's own wrapper has left the thread, so
+// an object whose thread_finished() has begun may be destroyed from another
+// thread, even while thread_finished() returns; one whose thread has not
+// come that far must not be.
 #pragma once
 
 #include <memory>

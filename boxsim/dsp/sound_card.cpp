@@ -143,11 +143,10 @@ public:
         return settings_.sink != SinkKind::machine;
     }
 
-    // A cancellation point, as the C library's open is: a kill pending or
-    // arriving while it waits cuts the caller short here, before anything
-    // is held. Once the descriptor exists nothing cuts it short.
+    // Its waits are cancellation points, as a driver's own are; once the
+    // descriptor exists nothing here cuts it short (the interposed call's
+    // return may, as the C library's may: interpose/libc_interpose.h).
     int open(int flags) {
-        pthread_testcancel();
         Settings settings;
         std::shared_ptr<AudioSink> into;
         const char* refused = nullptr;
@@ -174,12 +173,19 @@ public:
         // Like a driver's own waits: cut short, the open fails.
         if (settings.open_delay_ms > 0 && !pause_for(settings.open_delay_ms))
             return -1;
-        // One stretch at a time: the last close plays out first. A sink
-        // that has stopped taking sound leaves the device busy.
-        switch (waitDrained(drain_wait, false)) {
+        // One stretch at a time: the last close plays out first, and a
+        // non-blocking open does not wait for it. A sink that has stopped
+        // taking sound leaves the device busy.
+        const bool nonblocking = flags & O_NONBLOCK;
+        switch (waitDrained(nonblocking ? std::chrono::milliseconds(0) : drain_wait, false)) {
         case Wait::done: break;
         case Wait::cut_short: return -1;
         case Wait::timed_out:
+            if (nonblocking) {
+                log_.add(std::string("open ") + device_path + " busy");
+                errno = EBUSY;
+                return -1;
+            }
             report(std::string("cannot open ") + device_path +
                        ": the last sound has not played out (the sink stopped taking it)",
                    Loss::sound);
@@ -308,11 +314,9 @@ public:
         return half_writes_.load() && size > 1 ? (size + 1) / 2 : size;
     }
 
-    // A cancellation point at its start, as the C library's close is: a
-    // kill pending there leaves the descriptor open. Past that point it
-    // always closes.
+    // Always closes once called; the interposed call around it is the
+    // cancellation point.
     int close(int fd) {
-        pthread_testcancel();
         const NoCancel whole;
         std::shared_ptr<DspDevice> closed;
         int delay_ms;

@@ -1,69 +1,47 @@
 // eThread on POSIX threads. kill(true) cancels the thread as POSIX deferred
-// cancellation does: the thread goes on until its next cancellation point
-// (a blocking call such as open, read, write, close, poll or nanosleep), is
-// cut short there and unwound, and thread_finished() runs as its cleanup,
-// on the thread itself, with cancellation disabled. A thread that ends on
-// its own runs the same cleanup. When kill(true) returns is the kill model's
-// choice (kill_model.h); the destructor always waits, because the thread
-// runs on the object.
+// cancellation does (kill_delivery.h): the thread goes on to its next
+// cancellation point, is cut short there and unwound, and thread_finished()
+// runs as its cleanup, on the thread itself, with cancellation disabled. A
+// thread that ends on its own runs the same cleanup. When kill(true)
+// returns is the kill model's choice (kill_model.h). The destructor waits
+// for the thread to leave the host's hands, because the thread runs on the
+// object.
+//
+// Held to what the box promises and no more: kill(false) stops nothing and
+// returns at once, and a plug-in that kills one thread twice, calls
+// kill(false) or destroys a thread that has not finished is told so
+// (thread_registry.h).
 #include "host/ethread.h"
 
-#include "boxsim/toolkit/emulated_cancel.h"
+#include "boxsim/toolkit/kill_at.h"
+#include "boxsim/toolkit/kill_delivery.h"
 #include "boxsim/toolkit/kill_model.h"
 #include "boxsim/toolkit/thread_registry.h"
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <pthread.h>
-#include <system_error>
-#include <thread>
 
-namespace {
-
-#ifdef BOXSIM_CANCEL_OUTSIDE_SIGNALS
-constexpr bool cancel_outside_signals = true;
-void bind_kill_flag(const std::atomic<bool>* flag) {
-    boxsim::emulated_cancel::bind(flag);
-}
-void wake(pthread_t thread) {
-    boxsim::emulated_cancel::wake(thread);
-}
-#else
-constexpr bool cancel_outside_signals = false;
-void bind_kill_flag(const std::atomic<bool>*) {}
-void wake(pthread_t) {}
-#endif
-
-std::atomic<boxsim::KillModel> kill_model{boxsim::KillModel::cancel};
-
-// How often a kill delivered by the host wakes its thread again.
-constexpr auto wake_interval = std::chrono::milliseconds(10);
-
-} // namespace
-
-class eThreadPrivate : public std::enable_shared_from_this<eThreadPrivate> {
+class eThreadPrivate {
 public:
     static void* body(void* start);
-    // Delivers a kill; with wait, returns once the thread has ended and
-    // has been joined.
-    void stop(bool cancel, bool wait);
+    // Delivers the kill once; a kill already delivered is not repeated.
+    void deliverKill();
+    // Until the thread has left the host's hands, then joins it.
+    void awaitEnd();
+    bool ownThread() const { return started && pthread_equal(thread, pthread_self()); }
+    static eThreadPrivate& of(eThread& t) { return *t.d_; }
 
     std::mutex lock; // guards the fields below it
     std::condition_variable ended_cv;
     pthread_t thread{};
     bool started = false;
     bool ended = false;
+    bool finishing = false; // thread_finished() has begun
     bool joined = false;
-    bool cancelled = false;
-    std::atomic<bool> kill_flag{false}; // where the host delivers kills itself
-    std::mutex join_lock;               // one joiner; the others wait for it
-
-private:
-    void deliverKill();
-    void keepWaking(std::unique_lock<std::mutex>& hold);
-    void join();
+    bool delivered = false;
+    int plugin_kills = 0;
+    const std::shared_ptr<boxsim::ThreadKill> kill = std::make_shared<boxsim::ThreadKill>();
+    std::mutex join_lock; // one joiner; the others wait for it
 };
 
 namespace {
@@ -87,8 +65,13 @@ void* eThreadPrivate::body(void* start_arg) {
         ~Cleanup() {
             int ignored;
             pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &ignored);
+            {
+                std::lock_guard<std::mutex> hold(d.lock);
+                d.finishing = true;
+            }
             self->thread_finished();
-            bind_kill_flag(nullptr);
+            boxsim::kill_at::threadEnded();
+            boxsim::kill_delivery::unbind();
             {
                 std::lock_guard<std::mutex> hold(d.lock);
                 d.ended = true;
@@ -97,31 +80,27 @@ void* eThreadPrivate::body(void* start_arg) {
             boxsim::unregisterThread(self);
         }
     } cleanup{self, *d};
-    bind_kill_flag(&d->kill_flag);
+    boxsim::kill_delivery::bind(d->kill);
+    boxsim::kill_at::threadStarted();
     self->thread();
     return nullptr;
 }
 
 void eThreadPrivate::deliverKill() {
-    // Under lock, not joined: the thread's handle is still valid.
-    cancelled = true;
-    if (cancel_outside_signals) {
-        kill_flag.store(true, std::memory_order_release);
-        wake(thread);
-    } else {
-        pthread_cancel(thread);
-    }
+    std::lock_guard<std::mutex> hold(lock);
+    if (!started || ended || delivered)
+        return;
+    delivered = true;
+    boxsim::kill_delivery::deliver(kill);
 }
 
-void eThreadPrivate::keepWaking(std::unique_lock<std::mutex>& hold) {
-    while (!ended) {
-        if (cancel_outside_signals && cancelled)
-            wake(thread);
-        ended_cv.wait_for(hold, wake_interval);
+void eThreadPrivate::awaitEnd() {
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        if (!started)
+            return;
+        ended_cv.wait(hold, [this] { return ended; });
     }
-}
-
-void eThreadPrivate::join() {
     std::lock_guard<std::mutex> one_joiner(join_lock);
     {
         std::lock_guard<std::mutex> hold(lock);
@@ -132,87 +111,60 @@ void eThreadPrivate::join() {
     pthread_join(thread, nullptr);
 }
 
-void eThreadPrivate::stop(bool cancel, bool wait) {
-    std::unique_lock<std::mutex> hold(lock);
-    if (!started || joined)
-        return;
-    const bool own_thread = pthread_equal(thread, pthread_self());
-    if (cancel && !ended && !cancelled)
-        deliverKill();
-    if (own_thread)
-        return; // acted on at the thread's next cancellation point
-    if (!wait && !(cancel_outside_signals && cancelled && !ended))
-        return;
-    if (!wait) {
-        // A kill the host delivers itself must keep waking the thread until
-        // it has ended, with nobody waiting for it. Without a thread for
-        // that, the kill waits here instead.
-        try {
-            std::thread([d = shared_from_this()] {
-                std::unique_lock<std::mutex> hold(d->lock);
-                d->keepWaking(hold);
-            }).detach();
-            return;
-        } catch (const std::system_error&) {
-        }
-    }
-    keepWaking(hold);
-    hold.unlock();
-    join();
-}
-
 eThread::eThread() : d_(std::make_shared<eThreadPrivate>()) {}
 
 eThread::~eThread() {
-    d_->stop(true, true);
+    bool running;
+    {
+        std::lock_guard<std::mutex> hold(d_->lock);
+        running = d_->started && !d_->finishing;
+    }
+    if (d_->ownThread())
+        return; // a thread freeing its own object: nothing left to wait for here
+    if (running) {
+        boxsim::noteThreadMisuse("a thread was destroyed before its thread_finished() began");
+        d_->deliverKill();
+    }
+    d_->awaitEnd();
 }
 
 int eThread::run(int, int) {
     std::lock_guard<std::mutex> hold(d_->lock);
     if (d_->started)
         return -1;
-    d_->started = true;
     auto start = std::make_unique<Start>(Start{this, d_});
     boxsim::registerThread(this);
     if (pthread_create(&d_->thread, nullptr, eThreadPrivate::body, start.get()) != 0) {
         boxsim::unregisterThread(this);
-        d_->ended = true;
-        d_->joined = true;
         return -1;
     }
-    start.release(); // the thread's now
+    d_->started = true;
+    d_->kill->thread = d_->thread; // a kill may come before the thread runs
+    start.release();               // the thread's now
     return 0;
 }
 
 void eThread::kill(bool sendcancel) {
-    const bool wait = !sendcancel || kill_model.load() == boxsim::KillModel::cancel;
-    d_->stop(sendcancel, wait);
+    if (!sendcancel) {
+        boxsim::noteThreadMisuse("kill(false), whose effect the box does not state");
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> hold(d_->lock);
+        if (++d_->plugin_kills > 1) {
+            boxsim::noteThreadMisuse("kill(true) on a thread already killed");
+            return;
+        }
+    }
+    d_->deliverKill();
+    if (boxsim::killModel() == boxsim::KillModel::cancel && !d_->ownThread())
+        d_->awaitEnd();
 }
 
 namespace boxsim {
 
-void setKillModel(KillModel model) {
-    kill_model.store(model);
-}
-
-KillModel killModel() {
-    return kill_model.load();
-}
-
-bool killCutsShort() {
-#ifdef BOXSIM_KILL_FAILS_CALLS
-    return false;
-#else
-    return true;
-#endif
-}
-
-std::optional<KillModel> killModelNamed(const std::string& name) {
-    if (name == "cancel")
-        return KillModel::cancel;
-    if (name == "cancel-nowait")
-        return KillModel::cancel_nowait;
-    return std::nullopt;
+void hostKill(eThread& thread) {
+    eThreadPrivate::of(thread).deliverKill();
 }
 
 } // namespace boxsim

@@ -1,9 +1,8 @@
 // How the host's eThread::kill(true) behaves. The box does not say when a
 // kill returns, so boxsim offers both answers and the plug-in must hold
 // under each. Either way the killed thread is cancelled as POSIX deferred
-// cancellation does: cut short at its next cancellation point (open, read,
-// write, close, poll, nanosleep, pthread_testcancel and the rest), its
-// frames unwound, thread_finished() run as its cleanup.
+// cancellation does (kill_delivery.h): cut short at its next cancellation
+// point, its frames unwound, thread_finished() run as its cleanup.
 #pragma once
 
 #include <optional>
@@ -20,13 +19,10 @@ enum class KillModel {
 void setKillModel(KillModel model);
 KillModel killModel();
 
-// False in the one build where a kill cannot unwind its thread (under
-// ThreadSanitizer): the killed thread's blocking calls fail with ECANCELED
-// instead, and it ends through its own paths.
-bool killCutsShort();
-
 // "cancel" or "cancel-nowait", as the command line and the environment of
 // tests name them; nothing for any other name.
 std::optional<KillModel> killModelNamed(const std::string& name);
+// The name of a model, as killModelNamed takes it.
+const char* killModelName(KillModel model);
 
 } // namespace boxsim

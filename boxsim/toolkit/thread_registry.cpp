@@ -13,6 +13,7 @@ struct Registry {
     std::mutex lock;
     std::condition_variable changed;
     std::vector<eThread*> running;
+    std::vector<std::string> misuse;
 };
 
 Registry& registry() {
@@ -60,5 +61,23 @@ void boxsim::stopAllThreads() {
     // Objects are freed only on the GUI thread, which is this one, so each
     // pointer stays valid while we stop it.
     for (eThread* t : running)
-        t->kill(true);
+        boxsim::hostKill(*t);
+}
+
+void boxsim::noteThreadMisuse(const std::string& what) {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    r.misuse.push_back(what);
+}
+
+std::vector<std::string> boxsim::threadMisuse() {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    return r.misuse;
+}
+
+void boxsim::clearThreadMisuse() {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    r.misuse.clear();
 }

@@ -239,8 +239,9 @@ TEST_F(SoundCard, ARealTimeCardBlocksWritesAndAKillCutsTheWriterShort) {
     for (auto until = std::chrono::steady_clock::now() + 1s;
          !writer.finished && std::chrono::steady_clock::now() < until;)
         std::this_thread::sleep_for(1ms);
-    EXPECT_TRUE(writer.finished && writer.unwound);
-    EXPECT_EQ(writer.returned, !boxsim::killCutsShort()) << "cut short, or its write failed";
+    EXPECT_TRUE(writer.finished);
+    EXPECT_TRUE(writer.unwound);
+    EXPECT_FALSE(writer.returned) << "cut short in its write";
     close(fd);
 }
 

@@ -1,13 +1,16 @@
-/* The definitions that take the C library's place: see libc_interpose.h.
- * This file is built without large-file and checked-call flags, so that
- * each name it defines means itself. */
+/* The calls that may reach the stand-in device: every way of opening a path,
+ * and ioctl, write, close and the copies on a descriptor (see
+ * libc_interpose.h). The opens, write, close and a waiting fcntl are
+ * cancellation points as well. Built without large-file and checked-call
+ * flags, so that each name defined here means itself. */
 #define _GNU_SOURCE
 #include "boxsim/interpose/libc_interpose.h"
 
+#include "boxsim/interpose/cancel_hooks.h"
 #include "boxsim/interpose/device_hooks.h"
+#include "boxsim/interpose/next_call.h"
 #include "boxsim/interpose/open_mode.h"
 
-#include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
@@ -18,7 +21,9 @@
 #include <unistd.h>
 
 typedef int (*open_fn)(const char*, int, ...);
+typedef int (*open2_fn)(const char*, int);
 typedef int (*openat_fn)(int, const char*, int, ...);
+typedef int (*openat2_fn)(int, const char*, int);
 typedef int (*creat_fn)(const char*, mode_t);
 typedef FILE* (*fopen_fn)(const char*, const char*);
 typedef FILE* (*freopen_fn)(const char*, const char*, FILE*);
@@ -29,25 +34,14 @@ typedef int (*fd_fn)(int);
 typedef int (*dup2_fn)(int, int);
 typedef int (*dup3_fn)(int, int, int);
 
-/* Looked up once; the race of two first calls only looks it up twice. */
-static void* next_symbol(void** slot, const char* name) {
-    void* f = __atomic_load_n(slot, __ATOMIC_ACQUIRE);
-    if (!f) {
-        f = dlsym(RTLD_NEXT, name);
-        __atomic_store_n(slot, f, __ATOMIC_RELEASE);
-    }
-    return f;
-}
-
-#define NEXT(type, name)                                                                           \
-    static type real_##name(void) {                                                                \
-        static void* slot;                                                                         \
-        return (type)next_symbol(&slot, #name);                                                    \
-    }
 NEXT(open_fn, open)
 NEXT(open_fn, open64)
+NEXT(open2_fn, __open_2)
+NEXT(open2_fn, __open64_2)
 NEXT(openat_fn, openat)
 NEXT(openat_fn, openat64)
+NEXT(openat2_fn, __openat_2)
+NEXT(openat2_fn, __openat64_2)
 NEXT(creat_fn, creat)
 NEXT(creat_fn, creat64)
 NEXT(fopen_fn, fopen)
@@ -70,8 +64,8 @@ int open(const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
-                                             : real_open()(path, flags, mode);
+    POINT("open", boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                                    : real_open()(path, flags, mode));
 }
 
 int open64(const char* path, int flags, ...) {
@@ -79,18 +73,19 @@ int open64(const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
-                                             : real_open64()(path, flags, mode);
+    POINT("open", boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                                    : real_open64()(path, flags, mode));
 }
 
 /* The checked forms never create, so they take no mode. */
 int __open_2(const char* path, int flags) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags) : real_open()(path, flags, 0);
+    POINT("open", boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                                    : real___open_2()(path, flags));
 }
 
 int __open64_2(const char* path, int flags) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
-                                             : real_open64()(path, flags, 0);
+    POINT("open", boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(flags)
+                                                    : real___open64_2()(path, flags));
 }
 
 int openat(int dir, const char* path, int flags, ...) {
@@ -98,8 +93,8 @@ int openat(int dir, const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
-                                        : real_openat()(dir, path, flags, mode);
+    POINT("openat", boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                                 : real_openat()(dir, path, flags, mode));
 }
 
 int openat64(int dir, const char* path, int flags, ...) {
@@ -107,28 +102,28 @@ int openat64(int dir, const char* path, int flags, ...) {
     va_start(args, flags);
     const int mode = boxsim_open_mode(flags, args);
     va_end(args);
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
-                                        : real_openat64()(dir, path, flags, mode);
+    POINT("openat", boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                                 : real_openat64()(dir, path, flags, mode));
 }
 
 int __openat_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
-                                        : real_openat()(dir, path, flags, 0);
+    POINT("openat", boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                                 : real___openat_2()(dir, path, flags));
 }
 
 int __openat64_2(int dir, const char* path, int flags) {
-    return boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
-                                        : real_openat64()(dir, path, flags, 0);
+    POINT("openat", boxsim_dsp_serves(dir, path) ? boxsim_dsp_open(flags)
+                                                 : real___openat64_2()(dir, path, flags));
 }
 
 int creat(const char* path, mode_t mode) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
-                                             : real_creat()(path, mode);
+    POINT("creat", boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
+                                                     : real_creat()(path, mode));
 }
 
 int creat64(const char* path, mode_t mode) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
-                                             : real_creat64()(path, mode);
+    POINT("creat", boxsim_dsp_serves(AT_FDCWD, path) ? boxsim_dsp_open(O_WRONLY | O_CREAT | O_TRUNC)
+                                                     : real_creat64()(path, mode));
 }
 
 /* A stream on the device holds a descriptor of the card's, as one on a
@@ -149,18 +144,20 @@ static FILE* device_stream(const char* mode) {
     FILE* stream = fdopen(fd, mode);
     if (!stream) {
         const int saved = errno;
-        close(fd);
+        boxsim_dsp_close(fd);
         errno = saved;
     }
     return stream;
 }
 
 FILE* fopen(const char* path, const char* mode) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? device_stream(mode) : real_fopen()(path, mode);
+    POINT("fopen",
+          boxsim_dsp_serves(AT_FDCWD, path) ? device_stream(mode) : real_fopen()(path, mode));
 }
 
 FILE* fopen64(const char* path, const char* mode) {
-    return boxsim_dsp_serves(AT_FDCWD, path) ? device_stream(mode) : real_fopen64()(path, mode);
+    POINT("fopen",
+          boxsim_dsp_serves(AT_FDCWD, path) ? device_stream(mode) : real_fopen64()(path, mode));
 }
 
 static FILE* refuse_reopen(FILE* stream) {
@@ -170,13 +167,15 @@ static FILE* refuse_reopen(FILE* stream) {
 }
 
 FILE* freopen(const char* path, const char* mode, FILE* stream) {
-    return path && boxsim_dsp_serves(AT_FDCWD, path) ? refuse_reopen(stream)
-                                                     : real_freopen()(path, mode, stream);
+    POINT("freopen", path && boxsim_dsp_serves(AT_FDCWD, path)
+                         ? refuse_reopen(stream)
+                         : real_freopen()(path, mode, stream));
 }
 
 FILE* freopen64(const char* path, const char* mode, FILE* stream) {
-    return path && boxsim_dsp_serves(AT_FDCWD, path) ? refuse_reopen(stream)
-                                                     : real_freopen64()(path, mode, stream);
+    POINT("freopen", path && boxsim_dsp_serves(AT_FDCWD, path)
+                         ? refuse_reopen(stream)
+                         : real_freopen64()(path, mode, stream));
 }
 
 /* --- Calls on descriptors ----------------------------------------------- */
@@ -191,16 +190,18 @@ int ioctl(int fd, unsigned long request, ...) {
     return real_ioctl()(fd, request, arg);
 }
 
-ssize_t write(int fd, const void* data, size_t size) {
+static ssize_t write_through(int fd, const void* data, size_t size) {
     if (boxsim_dsp_owns(fd))
         size = boxsim_dsp_write(fd, size);
     return real_write()(fd, data, size);
 }
 
+ssize_t write(int fd, const void* data, size_t size) {
+    POINT("write", write_through(fd, data, size));
+}
+
 int close(int fd) {
-    if (boxsim_dsp_owns(fd))
-        return boxsim_dsp_close(fd);
-    return real_close()(fd);
+    POINT("close", boxsim_dsp_owns(fd) ? boxsim_dsp_close(fd) : real_close()(fd));
 }
 
 /* A copy onto new_fd: the card hears of it if either side was the device's. */
@@ -230,9 +231,18 @@ int dup3(int fd, int new_fd, int flags) {
     return result;
 }
 
-/* Every command's argument fits in a pointer; the C library reads it so too. */
+/* Every command's argument fits in a pointer; the C library reads it so too.
+ * Only a lock that waits makes fcntl a cancellation point. */
 static int fcntl_served(fcntl_fn real, int fd, int cmd, void* arg) {
-    const int result = real(fd, cmd, arg);
+    int result;
+    if (cmd == F_SETLKW || cmd == F_OFD_SETLKW) {
+        struct boxsim_point point;
+        boxsim_point_enter(&point, "fcntl");
+        result = real(fd, cmd, arg);
+        boxsim_point_leave(&point, "fcntl");
+    } else {
+        result = real(fd, cmd, arg);
+    }
     if (result >= 0 && (cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC))
         copied(fd, result);
     return result;

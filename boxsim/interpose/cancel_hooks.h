@@ -1,0 +1,45 @@
+/* What the cancellation points of libc_interpose.h ask of the host's thread
+ * wrapper (boxsim/toolkit/kill_delivery.h), which implements these. Every
+ * point is one call between boxsim_point_enter and boxsim_point_leave, on the
+ * calling thread; either may not return: the thread is cut short there, as
+ * the C library cuts a cancelled thread short. Threads the host did not
+ * start pass through at the cost of one thread-local look. */
+#pragma once
+
+#include <pthread.h>
+#include <signal.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+struct boxsim_point {
+    int role;         /* how enter found the thread; leave undoes the same */
+    int window_was;   /* the wake window as enter found it */
+    const void* cond; /* the condition a cond point waits on, or null */
+};
+
+/* The start of a call named call: acts on a kill that is pending, and holds
+ * there when --kill-at names this point. */
+void boxsim_point_enter(struct boxsim_point* point, const char* call);
+/* The call has returned, whatever it did: acts on a kill that is pending
+ * (the call's work stays done), and holds there when --kill-at names this
+ * point. errno is kept. */
+void boxsim_point_leave(struct boxsim_point* point, const char* call);
+
+/* True when the host delivers kills itself (kill_delivery.h) and this point
+ * can be cut short: a call that a signal does not get out of must then be
+ * made in slices, asking boxsim_point_killed between them. */
+int boxsim_point_sliced(const struct boxsim_point* point);
+int boxsim_point_killed(void);
+/* A condition wait is woken by a broadcast, not by a signal: the host may
+ * broadcast cond while the point is waiting on it (spuriously, as POSIX
+ * allows). Null when the wait is over. */
+void boxsim_point_waits_on(struct boxsim_point* point, const void* cond);
+/* The signal set a call that sets its own mask while it waits (ppoll,
+ * pselect, sigsuspend, epoll_pwait) must leave open for the host's wake. */
+void boxsim_point_open_mask(sigset_t* mask);
+
+#ifdef __cplusplus
+}
+#endif
