@@ -68,11 +68,10 @@ void use_card(bool fast) {
 
 // Plays path through a worker into the card, as the window would.
 void play_through_worker(const std::string& path) {
-    auto* worker = new ExecThread(path);
-    worker->start();
+    play_in_new_worker(path, [](ExecThread&) { return SigC::Connection(); });
     while (boxsim::liveThreads() > 0)
         boxsim::waitForNoThreads(5ms);
-    stop_worker(); // ended: frees it
+    stop_workers(); // ended: frees it
 }
 
 // Runs a program with its output to /dev/null and waits for it.
@@ -177,17 +176,16 @@ template <class Playing>
 std::vector<double> stop_latencies(const std::string& path, int n, Playing playing) {
     std::vector<double> ms;
     for (int i = 0; i < n; ++i) {
-        auto* worker = new ExecThread(path);
-        worker->start();
+        play_in_new_worker(path, [](ExecThread&) { return SigC::Connection(); });
         while (!playing())
             std::this_thread::sleep_for(1ms);
         ms.push_back(bench::timed([] {
-                         stop_worker();
+                         stop_workers();
                          while (worker_alive())
                              std::this_thread::yield();
                      }) *
                      1000);
-        stop_worker(); // ended: frees it
+        stop_workers(); // ended: frees it
     }
     std::sort(ms.begin(), ms.end());
     return ms;

@@ -5,7 +5,6 @@
 #include "plugin/player_dialog.h"
 
 #include <cstring>
-#include <unistd.h>
 
 void eTivraDialog::selectedItem(eListBoxEntryText* entry) {
     if (!entry) {
@@ -38,16 +37,9 @@ void eTivraDialog::selectedItem(eListBoxEntryText* entry) {
     if (!path_is_regular_file(file))
         return;
 
-    // The worker of this window, or one an earlier window left playing.
-    // The new one starts only once that one has ended (start() sees to it).
-    if (execThread.load() || worker_alive()) {
-        stop_worker();
-        sleep(1);
-    }
-    auto* worker = new ExecThread(file);
-    execThread = worker;
-    worker->finished.connect(SigC::slot(*this, &eTivraDialog::execThreadFinished));
-    worker->start();
+    play_in_new_worker(file, [this](ExecThread& worker) {
+        return worker.finished.connect(SigC::slot(*this, &eTivraDialog::execThreadFinished));
+    });
 }
 
 void eTivraDialog::folderup() {
@@ -75,9 +67,7 @@ void eTivraDialog::displayroot() {
 }
 
 void eTivraDialog::execThreadFinished(int status) {
-    // Only the current worker's end clears the handle: a late finished from a
+    // Only the current worker's end forgets it: a late finished from a
     // worker that was since replaced must leave its successor alone.
-    ExecThread* current = execThread.load();
-    if (current && current->status == status)
-        execThread.compare_exchange_strong(current, nullptr);
+    worker_finished(status);
 }

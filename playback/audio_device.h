@@ -1,9 +1,18 @@
-// Opening the OSS device "/dev/dsp" for a worker.
+// The OSS device "/dev/dsp" as the playback worker holds it.
 #pragma once
 
-// Write-only and blocking, as the box's driver wants it; close-on-exec, so
-// that a program the host starts meanwhile does not keep the device busy;
-// never on descriptors 0 to 2. Returns the descriptor, or -1. A kill may
-// cut the caller short while the device opens, never once it is open: the
-// caller owns the descriptor from the return on.
-int open_device();
+#include <atomic>
+
+// The device's descriptor while a worker has it open; 0 when closed, -1
+// when the open failed. Written by the worker, read by the GUI thread.
+extern std::atomic<int> audio;
+
+// Worker thread: opens the device into audio, write-only, blocking once
+// open, close-on-exec (a program the host starts meanwhile must not keep it
+// busy), never on descriptors 0 to 2. The descriptor reaches audio before
+// anything can cut the worker short, so a kill never loses it. A device
+// still busy (the last play still sounding, another player) is tried
+// again for a couple of seconds, in waits that a kill or the worker's stop
+// ends; then, or on any other refusal, audio is -1 and the file is decoded
+// into nothing.
+void open_device();

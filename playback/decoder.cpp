@@ -3,7 +3,7 @@
 
 #include "playback/frame_output.h"
 #include "playback/no_cancel.h"
-#include "playback/stop_request.h"
+#include "playback/worker_state.h"
 #include "plugin/player_dialog.h"
 
 #include <algorithm>
@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 flac_file_info file_info;
-std::atomic<int> audio{0};
 
 namespace {
 // The file of the current run, which the library reads through flac_read_hdl.
@@ -95,7 +94,7 @@ FLAC__StreamDecoderReadStatus flac_read_hdl(const FLAC__StreamDecoder*, FLAC__by
                                             std::size_t* bytes, void*) {
     const std::size_t wanted = *bytes;
     *bytes = 0;
-    if (stop_requested())
+    if (stop_asked())
         return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
     while (ahead_begin == ahead_end) {
         const ssize_t n = read(source, read_ahead, sizeof read_ahead);
@@ -104,7 +103,7 @@ FLAC__StreamDecoderReadStatus flac_read_hdl(const FLAC__StreamDecoder*, FLAC__by
             ahead_end = static_cast<std::size_t>(n);
         } else if (n == 0) {
             return FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
-        } else if (errno != EINTR || stop_requested()) {
+        } else if (errno != EINTR || stop_asked()) {
             // A file that cannot be read further ends the decode, as a
             // truncated one does; a signal only interrupts.
             return FLAC__STREAM_DECODER_READ_STATUS_ABORT;

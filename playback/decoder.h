@@ -9,6 +9,8 @@
 // it, hence the atomic.
 #pragma once
 
+#include "playback/audio_device.h" // audio, the device the run plays into
+
 #include <FLAC/stream_decoder.h>
 
 #include <atomic>
@@ -27,10 +29,6 @@ struct flac_file_info {
 };
 
 extern flac_file_info file_info;
-
-// The audio device's descriptor while a worker has it open; 0 when closed,
-// -1 when the open failed. Written by the worker, read by the GUI thread.
-extern std::atomic<int> audio;
 
 // Plays path to its end into audio, then tears down: the decoder is released,
 // the record reset, "00:00" shown and the device closed. After a failed open

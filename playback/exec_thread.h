@@ -1,13 +1,15 @@
-// The playback worker: one thread per played file. It opens and configures
-// the OSS device "/dev/dsp", plays the file into it and, once the play has
-// been torn down, emits finished. The host may cut it short anywhere with
-// kill(true); its thread_finished() then releases whatever the body left.
-// Which worker the module has, and stopping it: worker_record.h.
+// The playback worker: one thread per played file. It waits until every
+// worker before it has ended, opens and configures the OSS device
+// "/dev/dsp", plays the file into it and, once the play has been torn down,
+// emits finished. The host may cut it short anywhere with kill(true); its
+// thread_finished() then releases whatever the body left. Starting,
+// stopping and freeing workers: worker_record.h.
 #pragma once
 
 #include "host/estring.h"
 #include "host/ethread.h"
 #include "host/sigc1.h"
+#include "playback/worker_state.h"
 
 #include <atomic>
 
@@ -16,9 +18,8 @@ public:
     explicit ExecThread(eString path);
     ~ExecThread() override;
 
-    // Runs thread() on a new thread as the module's one worker, once the
-    // worker before it has ended. A worker that cannot start that way frees
-    // itself (and execThread forgets it).
+    // Runs thread() on a new thread. A worker whose thread cannot start
+    // ends at once, as if it had played nothing.
     void start();
 
     const eString path;
@@ -26,6 +27,8 @@ public:
     // tell which worker ended.
     const int status;
     SigC::Signal1<void, int> finished;
+    // Its own life: asked to stop, owning the device, ended.
+    WorkerState state;
 
 protected:
     void thread() override;
@@ -33,13 +36,8 @@ protected:
     void thread_finished() override;
 };
 
-// The current worker, or null. Set by the GUI thread, cleared by the worker
-// that ends.
+// The current worker of the window, or null. Written by worker_record only.
 extern std::atomic<ExecThread*> execThread;
-
-// Cuts receiver's slots off every signal it is connected to, never while a
-// worker emits finished: a window going away while its worker ends.
-void disconnect_from_workers(SigC::Object& receiver);
 
 // What the device is asked for, the same for every file: signed 16-bit
 // big-endian (0x20), stereo, 44100 Hz.

@@ -8,9 +8,10 @@
 // each a loop without branches that the compiler can vectorise.
 #include "playback/frame_output.h"
 
-#include "playback/decoder.h"
-#include "playback/stop_request.h"
+#include "playback/audio_device.h"
+#include "playback/worker_state.h"
 
+#include <cerrno>
 #include <memory>
 #include <new>
 #include <unistd.h>
@@ -81,14 +82,18 @@ void shallower(const FLAC__int32* const buffer[], unsigned channels, std::size_t
     }
 }
 
-// The whole frame, unless the worker is stopped: a device may take it in
-// part (a signal, a suspended and resumed process) and the rest is still
-// sound. A write that fails is not tried again; the next frame is handled
-// as usual.
+// The whole frame, unless the worker is stopped: a signal may interrupt the
+// write before the device took anything, or after it took a part (so may a
+// suspended and resumed process), and the rest is still sound. A write that
+// fails otherwise is not tried again; the next frame is handled as usual.
 void write_frame(const unsigned char* bytes, std::size_t count) {
     while (count > 0) {
         const ssize_t n = write(audio.load(), bytes, count);
-        if (n <= 0 || stop_requested())
+        if (stop_asked())
+            return;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
             return;
         bytes += n;
         count -= static_cast<std::size_t>(n);
@@ -126,7 +131,7 @@ FLAC__StreamDecoderWriteStatus flac_write_hdl(const FLAC__StreamDecoder*, const 
                     frame_to_s16be(frame, buffer, out));
     // A stopped worker's writes fail at once; without this the decoder would
     // race through the rest of the file before the thread could end.
-    if (stop_requested())
+    if (stop_asked())
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }

@@ -1,88 +1,103 @@
 #include "playback/worker_record.h"
 
 #include "playback/exec_thread.h"
-#include "playback/stop_request.h"
 
-#include <atomic>
-#include <chrono>
-#include <thread>
+#include <algorithm>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
-// After the second's pause that follows a kill, how long a new worker waits
-// at most for the one before it to end. It has always ended by then on the
-// box; a host that has not ended it after all that gets no second worker.
-constexpr auto late_end_wait = std::chrono::seconds(2);
+// After the host's kill, the second the box gives a worker to end.
+constexpr unsigned kill_pause_s = 1;
 
-// Serial numbers grow, and a worker has ended once the highest serial that
-// has reached worker_ended() is at least its own.
-std::atomic<int> ended_serial{0};
+struct Record {
+    // Started and not yet freed, oldest first.
+    std::vector<ExecThread*> workers;
 
-struct WorkerRecord {
-    ExecThread* worker = nullptr;
-
-    bool alive() const { return worker && ended_serial.load() < worker->status; }
-
-    void free() {
-        ExecThread* ended = worker;
-        worker = nullptr;
-        // The body has ended; the host's own wrapper may still be on the
-        // thread, so it is waited for before the object goes.
-        ended->kill(false);
-        ExecThread* current = ended;
-        execThread.compare_exchange_strong(current, nullptr);
-        delete ended;
+    bool anyAlive() const {
+        return std::any_of(workers.begin(), workers.end(),
+                           [](const ExecThread* w) { return !w->state.ended; });
     }
 
-    // Unloading: the host has stopped the plug-in's threads by now, but the
-    // last worker's object is still ours to free.
-    ~WorkerRecord() {
-        if (!worker)
-            return;
-        if (alive()) {
-            request_stop();
-            worker->kill(true);
+    void stopAll() {
+        for (ExecThread* w : workers) {
+            if (w->state.ended || w->state.killed)
+                continue; // a repeated Stop finds it stopping already
+            w->state.stop_asked = true;
+            w->state.killed = true;
+            w->kill(true);
         }
-        free();
+        freeEnded();
     }
+
+    void freeEnded() {
+        for (auto it = workers.begin(); it != workers.end();) {
+            ExecThread* w = *it;
+            if (!w->state.ended) {
+                ++it;
+                continue;
+            }
+            {
+                // A later worker's finished may be reading the handle.
+                std::lock_guard<std::mutex> hold(finished_lock());
+                ExecThread* current = w;
+                execThread.compare_exchange_strong(current, nullptr);
+            }
+            // The host's destructor waits for its own wrapper to leave the
+            // thread.
+            delete w;
+            it = workers.erase(it);
+        }
+    }
+
+    // Unloading: the host has ended the plug-in's threads by now; a worker
+    // it has not is left as it is rather than freed under its thread.
+    ~Record() { stopAll(); }
 };
-WorkerRecord record;
+Record record;
 
 } // namespace
 
+void play_in_new_worker(const eString& path,
+                        const std::function<SigC::Connection(ExecThread&)>& connect) {
+    if (execThread.load() || record.anyAlive())
+        stop_workers_and_pause();
+    record.freeEnded();
+    auto* worker = new ExecThread(path);
+    record.workers.push_back(worker);
+    execThread = worker;
+    worker->state.finished_link = connect(*worker);
+    worker_starting(worker->state);
+    worker->start();
+}
+
+void stop_workers() {
+    record.stopAll();
+}
+
+void stop_workers_and_pause() {
+    record.stopAll();
+    sleep(kill_pause_s);
+    record.freeEnded();
+}
+
 bool worker_alive() {
-    return record.alive();
+    return record.anyAlive();
 }
 
-void stop_worker() {
-    if (!record.worker)
-        return;
-    if (record.alive()) {
-        request_stop();
-        record.worker->kill(true);
-    }
-    if (!record.alive())
-        record.free();
+void worker_finished(int status) {
+    ExecThread* current = execThread.load();
+    if (current && current->status == status)
+        execThread.compare_exchange_strong(current, nullptr);
 }
 
-bool adopt_worker(ExecThread* next) {
-    if (record.worker && record.worker != next) {
-        stop_worker();
-        const auto deadline = std::chrono::steady_clock::now() + late_end_wait;
-        while (record.alive() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        if (record.alive())
-            return false;
-        if (record.worker)
-            record.free();
-    }
-    record.worker = next;
-    clear_stop_request();
-    return true;
+void forget_worker_handle() {
+    execThread = nullptr;
 }
 
-void worker_ended(int serial) {
-    int seen = ended_serial.load();
-    while (seen < serial && !ended_serial.compare_exchange_weak(seen, serial)) {
-    }
+void forget_window_links() {
+    std::lock_guard<std::mutex> hold(finished_lock());
+    for (ExecThread* w : record.workers)
+        w->state.finished_link.disconnect();
 }

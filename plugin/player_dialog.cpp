@@ -1,7 +1,6 @@
 // The player window: construction, Stop, and what happens when it goes.
 #include "plugin/player_dialog.h"
 
-#include "playback/exec_thread.h"
 #include "playback/worker_record.h"
 
 eLabel* lb_ET = nullptr;
@@ -71,14 +70,14 @@ eTivraDialog::eTivraDialog() : eWindow(1), current_path() {
     list->selected.connect(SigC::slot(*this, &eTivraDialog::selectedItem));
     list->selchanged.connect(SigC::slot(*this, &eTivraDialog::selectionChanged));
     setFocus(list);
-    execThread = nullptr;
+    forget_worker_handle();
 }
 
 eTivraDialog::~eTivraDialog() {
     // A worker that outlives the window may be emitting finished right now;
     // our slots are cut off here, never during an emission, rather than
     // later in a base destructor.
-    disconnect_from_workers(*this);
+    forget_window_links();
     // The labels are freed with the window; late time updates find null.
     set_total_time_label(nullptr);
     lb_ET = nullptr;
@@ -91,6 +90,6 @@ void eTivraDialog::StopPlayer() {
     // Also a worker still opening its decoder (is_playing not yet set), and
     // one that an earlier window left playing: otherwise its file would play
     // on with no way left to stop it.
-    stop_worker();
+    stop_workers();
     setFocus(list);
 }

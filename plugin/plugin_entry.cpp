@@ -5,18 +5,14 @@
 #include "playback/worker_record.h"
 #include "plugin/player_dialog.h"
 
-#include <unistd.h>
-
 extern "C" __attribute__((visibility("default"))) int plugin_exec(void*) {
     eTivraDialog dialog;
     dialog.show();
     const int result = dialog.exec();
     dialog.hide();
-    if (result) {
-        // Also a worker still opening its file, or one an earlier window
-        // left playing: it would play on after the window has gone.
-        stop_worker();
-        sleep(1);
-    }
+    // Also a worker still opening its file, or one an earlier window left
+    // playing: it would play on after the window has gone.
+    if (result)
+        stop_workers_and_pause();
     return 0;
 }

@@ -1,17 +1,20 @@
 // The playback worker against the stand-in device: what it asks of the
 // device, what reaches it, and how it stops, wherever it is.
-#include "boxsim/toolkit/kill_model.h"
+#include "boxsim/toolkit/kill_at.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "playback/decoder.h"
 #include "playback/frame_output.h"
-#include "playback/stop_request.h"
 #include "playback/worker_record.h"
+#include "playback/worker_state.h"
 #include "tests/support/box_player.h"
 #include "tests/support/open_fds.h"
 
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
-#include <random>
+#include <mutex>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using testaudio::Format;
@@ -44,24 +47,29 @@ TEST_F(Worker, AnyStreamPlaysWholeIntoTheDeviceTheBoxSetsUp) {
         const auto c = calls();
         ASSERT_GE(c.size(), 6u);
         EXPECT_EQ(std::vector<std::string>(c.begin(), c.begin() + 4), device_setup);
-        EXPECT_TRUE(c.back() == "close" && std::count(c.begin(), c.end(), "open /dev/dsp") == 1);
+        EXPECT_EQ(c.back(), "close");
+        EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp"), 1);
         const auto bytes = captured();
         EXPECT_EQ(bytes, testaudio::toS16be(signal, f.bits)) << f.channels << " channels";
         all.insert(all.end(), bytes.begin(), bytes.end());
     }
     EXPECT_EQ(testaudio::fingerprint(all), 11755276036958023557ull);
-    EXPECT_TRUE(dsp_sample == 0x20 && dsp_stereo == 1 && dsp_speed == 44100);
+    EXPECT_EQ(dsp_sample, 0x20);
+    EXPECT_EQ(dsp_stereo, 1);
+    EXPECT_EQ(dsp_speed, 44100);
     EXPECT_EQ(label.texts().size(), 6u) << "shown when each opened and at its one teardown";
 }
 
-TEST_F(Worker, ARefusedDeviceStillDecodesToTheEndWithoutWaiting) {
+TEST_F(Worker, ABusyDeviceIsTriedAgainForAWhileThenTheFileDecodesIntoNothing) {
     card(Card().refuse());
     tone("/hdd/ten.flac", 10.0);
     const auto before = Clock::now();
     start("/hdd/ten.flac");
     ASSERT_TRUE(waitUntil([this] { return finished == 1; }));
-    EXPECT_LT(Clock::now() - before, 5s);
-    EXPECT_EQ(calls(), (std::vector<std::string>{"open /dev/dsp busy"}));
+    EXPECT_LT(Clock::now() - before, 5s) << "ten seconds of sound, decoded into nothing";
+    const auto c = calls();
+    EXPECT_GT(c.size(), 1u) << "tried again";
+    EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp busy"), c.size());
 }
 
 TEST_F(Worker, ANameThatIsNoLongerAFileBlocksNothing) {
@@ -71,13 +79,16 @@ TEST_F(Worker, ANameThatIsNoLongerAFileBlocksNothing) {
     start("/hdd/pipe.flac");
     ASSERT_TRUE(waitUntil([this] { return finished == 1; }, 2s));
     const auto c = calls();
-    EXPECT_TRUE(c.front() == "open /dev/dsp" && c.back() == "close");
+    EXPECT_EQ(c.front(), "open /dev/dsp");
+    EXPECT_EQ(c.back(), "close");
     EXPECT_EQ(label.texts(), std::vector<std::string>{"00:00"});
 }
 
 TEST_F(Worker, WithStandardInputClosedTheDeviceStaysOffIt) {
     // A host started with descriptors 0 and 2 closed: the device opens as 0,
-    // and only above 2 does it keep off the standard streams.
+    // and only above 2 does it keep off the standard streams. What else
+    // takes 0 or 2 meanwhile (a sanitizer's pipe, a thread of the host) is
+    // none of the plug-in's: only the played file on 0 would be a leak.
     card(Card().stall());
     tone("/hdd/long.flac", 1.0);
     const int saved = dup(0), saved_err = dup(2);
@@ -89,37 +100,39 @@ TEST_F(Worker, WithStandardInputClosedTheDeviceStaysOffIt) {
     const bool close_on_exec = fcntl(fd, F_GETFD) & FD_CLOEXEC;
     endWorker();
     const std::size_t open_after = boxsim::dsp::openDevices();
-    const bool zero_closed = fcntl(0, F_GETFD) == -1; // the file, opened as 0 in its turn
-    dup2(saved, 0);
-    dup2(saved_err, 2);
-    close(saved);
-    close(saved_err);
+    const std::string on_zero = testfs::target(0);
+    for (const auto& [standard, copy] : {std::pair{0, saved}, std::pair{2, saved_err}}) {
+        if (!testfs::isOpen(standard))
+            dup2(copy, standard);
+        close(copy);
+    }
     ASSERT_TRUE(playing);
-    EXPECT_TRUE(fd > 2 && close_on_exec) << "0 means closed, and 1 and 2 are the host's output";
+    EXPECT_GT(fd, 2) << "0 means closed, and 1 and 2 are the host's output";
+    EXPECT_TRUE(close_on_exec);
     EXPECT_EQ(open_after, 0u) << "the device was never closed";
-    EXPECT_TRUE(zero_closed) << "the played file was left open";
+    EXPECT_EQ(on_zero.find("long.flac"), std::string::npos) << "the played file was left open";
 }
 
 TEST_F(Worker, ItsOwnStopRequestEndsTheDecodeWhateverTheHostsKillDoes) {
     // The box's kill need not reach the worker's reads and writes: the
-    // decoder's callbacks answer the plug-in's own request. Checked here on
-    // this thread, after the worker has gone and while the request stands.
-    card(Card().stall());
-    start(tone("/hdd/long.flac", 1.0));
-    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
-    endWorker();
-    ASSERT_TRUE(stop_requested());
+    // decoder's callbacks answer the worker's own request. Checked here on
+    // this thread, as a worker asked to stop.
+    tone("/hdd/long.flac", 1.0);
+    WorkerState stopped(0);
+    stopped.stop_asked = true;
+    bind_this_thread(&stopped);
     audio = open("/hdd/after-stop.raw", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     play_file("/hdd/long.flac");
-    EXPECT_TRUE(testaudio::readFile("/hdd/after-stop.raw").empty()) << "decoded after the stop";
     FLAC__Frame frame{};
     frame.header.blocksize = 1;
     frame.header.channels = 1;
     frame.header.bits_per_sample = 16;
     const FLAC__int32 sample = 0;
     const FLAC__int32* channel[] = {&sample};
-    EXPECT_EQ(flac_write_hdl(nullptr, &frame, channel, &file_info),
-              FLAC__STREAM_DECODER_WRITE_STATUS_ABORT);
+    const auto written = flac_write_hdl(nullptr, &frame, channel, &file_info);
+    bind_this_thread(nullptr);
+    EXPECT_TRUE(testaudio::readFile("/hdd/after-stop.raw").empty()) << "decoded after the stop";
+    EXPECT_EQ(written, FLAC__STREAM_DECODER_WRITE_STATUS_ABORT);
 }
 
 TEST_F(Worker, TheEndHookReleasesWhatABodyCutShortLeftOpen) {
@@ -132,6 +145,7 @@ TEST_F(Worker, TheEndHookReleasesWhatABodyCutShortLeftOpen) {
     ASSERT_EQ(pipe(pipe_fds), 0);
     file_info.decoder = FLAC__stream_decoder_new(); // a decoder mid-open
     audio = pipe_fds[1];
+    probe.state.owns_playback = true;
     probe.thread_finished();
     EXPECT_EQ(file_info.decoder, nullptr);
     EXPECT_EQ(audio, 0);
@@ -140,59 +154,101 @@ TEST_F(Worker, TheEndHookReleasesWhatABodyCutShortLeftOpen) {
     close(pipe_fds[0]);
 }
 
-TEST_F(Worker, AKillInMidPlayTearsDownOnceFromTheEndHook) {
-    // The host's kill alone, no request of the plug-in's: the body is cut
-    // short in its blocked write, and the end hook finds the decoder open.
-    if (!boxsim::killCutsShort())
-        GTEST_SKIP() << "this build's kill fails the worker's calls instead";
-    struct Probe : ExecThread {
-        using ExecThread::ExecThread;
-        std::atomic<int> playing_at_end{-1};
-        void thread_finished() override {
-            playing_at_end = file_info.is_playing.load();
-            ExecThread::thread_finished();
-        }
-    };
-    card(Card().stall());
-    auto* worker = new Probe(tone("/hdd/long.flac", 1.0));
-    execThread = worker;
-    worker->start();
-    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
-    worker->kill(true);
-    ASSERT_TRUE(waitUntil([] { return !worker_alive(); }));
-    EXPECT_EQ(worker->playing_at_end, 1);
-    EXPECT_EQ(label.texts(), (std::vector<std::string>{"00:01", "00:00"}));
-    EXPECT_TRUE(!file_info.is_playing && !file_info.decoder && !audio);
-}
-
-TEST_F(Worker, KilledAnywhereItEndsOnceAndLeavesNothingBehind) {
-    // Kills at random moments: opening the device (a slow card), reading the
-    // metadata, reading, writing (a fast card, or a stalled one), tearing
-    // down; by the host alone or after the plug-in's own request. Each time
-    // one teardown ("00:00"), one finished, the device closed, nothing held.
-    // Long enough to show a time other than "00:00", short enough to end
-    // on a fast card before some of the kills.
-    const std::string files[] = {tone("/hdd/short.flac", 1.0), tone("/hdd/mid.flac", 2.0),
-                                 "/hdd/missing.flac"};
-    std::mt19937 random(20261207);
-    for (int i = 0; i < 300; ++i) {
-        card(i % 5 == 3 ? Card().stall() : i % 5 == 4 ? Card().slowOpen() : Card().raw().fast());
+TEST_F(Worker, KilledAtEveryPointItEndsOnceAndTheNextFilePlaysWhole) {
+    // A file of two frames, killed at each cancellation point of its worker
+    // in turn (a call's start and its return apart) by the window's Stop, as
+    // boxsim --kill-at does; then another file plays. Wherever the kill
+    // lands: one teardown, one finished, the device opened and closed alike,
+    // nothing held, and the next file's every byte.
+    // Large frames, so that the file lasts a second and its time shows.
+    const Format f{2, 16, 44100, 32768};
+    const auto two = testaudio::makeSignal(f, 2 * 32768), next = testaudio::makeSignal(f, 3000, 7);
+    ASSERT_TRUE(testaudio::writeFlac("/hdd/two.flac", f, two));
+    ASSERT_TRUE(testaudio::writeFlac("/hdd/next.flac", f, next));
+    window();                     // whose Stop stops it,
+    set_total_time_label(&label); // its time shown where this test reads it
+    std::mutex said_lock;
+    std::vector<std::string> said;
+    int n = 1;
+    for (;; ++n) {
+        card(Card().raw().fast());
+        const testfs::Descriptors fds = testfs::describeDescriptors();
+        std::atomic<bool> holding{false};
+        boxsim::kill_at::arm({n,
+                              [&](const std::string& line) {
+                                  std::lock_guard<std::mutex> hold(said_lock);
+                                  said.push_back(line);
+                              },
+                              [&] { holding = true; }});
         finished = 0;
         const auto shown = label.texts().size();
-        ExecThread* worker = start(files[i % 3]);
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
-        if (i % 2)
-            worker->kill(true);
-        else
-            stop_worker();
-        ASSERT_TRUE(waitUntil([] { return !worker_alive(); })) << "cycle " << i;
+        start("/hdd/two.flac");
+        ASSERT_TRUE(waitUntil([&] { return holding || finished == 1; })) << "point " << n;
+        if (!holding)
+            break; // it has fewer points
+        window().StopPlayer();
+        ASSERT_TRUE(waitUntil([] { return !worker_alive(); })) << "point " << n;
+        stop_workers(); // frees it, whenever the kill returned
         const auto texts = label.texts();
         const auto c = calls();
-        EXPECT_TRUE(finished == 1 && !file_info.decoder && !file_info.is_playing && !audio &&
-                    std::count(texts.begin() + shown, texts.end(), "00:00") == 1 &&
-                    std::count(c.begin(), c.end(), "open /dev/dsp") ==
-                        std::count(c.begin(), c.end(), "close"))
-            << "cycle " << i << ": not ended once, or something left held";
-        stop_worker();
+        EXPECT_EQ(finished, 1) << "point " << n;
+        EXPECT_EQ(std::count(texts.begin() + shown, texts.end(), "00:00"), 1)
+            << "point " << n << ": " << ::testing::PrintToString(texts);
+        EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp"),
+                  std::count(c.begin(), c.end(), "close"))
+            << "point " << n;
+        EXPECT_TRUE(boxsim::dsp::waitUntilIdle(2s)) << "point " << n << ": the device is held";
+        EXPECT_EQ(testfs::leakedOrClosedSince(fds), std::vector<std::string>{}) << "point " << n;
+        EXPECT_EQ(boxsim::liveThreads(), 0u) << "point " << n;
+        card(Card().raw().fast());
+        start("/hdd/next.flac");
+        ASSERT_TRUE(waitUntil([] { return !worker_alive(); })) << "point " << n;
+        stop_workers();
+        EXPECT_EQ(captured(), testaudio::toS16be(next, 16)) << "after point " << n;
     }
+    boxsim::kill_at::disarm();
+    EXPECT_GE(n, 9) << "two reads and two writes at least, each a start and a return";
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), "--kill-at " + std::to_string(n) + ": the worker ended after " +
+                               std::to_string(n - 1) + " cancellation points");
+    for (const char* where : {"the start of read", "the return of write"})
+        EXPECT_NE(std::find_if(said.begin(), said.end(),
+                               [&](const std::string& line) {
+                                   return line.find(where) != std::string::npos;
+                               }),
+                  said.end())
+            << where;
+}
+
+TEST_F(Worker, SignalsOnItsBlockedWritesLoseNoSound) {
+    // A handled signal without SA_RESTART, every few milliseconds at every
+    // thread but this one, while the worker's writes wait for a real-time
+    // device: they come back before the device took anything, or after it
+    // took a part. Every byte must still reach it, once.
+    card(Card().raw());
+    const Format f{2, 16, 44100, 4096};
+    const auto signal = testaudio::makeSignal(f, 44100 * 2);
+    ASSERT_TRUE(testaudio::writeFlac("/hdd/half.flac", f, signal));
+    struct sigaction action {
+    }, before{};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(sigaction(SIGUSR1, &action, &before), 0);
+    start("/hdd/half.flac");
+    const pid_t self = getpid(), me = static_cast<pid_t>(syscall(SYS_gettid));
+    int sent = 0;
+    while (worker_alive()) {
+        for (const int tid : testfs::threads()) {
+            if (tid != me && syscall(SYS_tgkill, self, tid, SIGUSR1) == 0)
+                ++sent;
+        }
+        std::this_thread::sleep_for(3ms);
+    }
+    stop_workers();
+    const auto bytes = captured();
+    sigaction(SIGUSR1, &before, nullptr);
+    EXPECT_GT(sent, 100);
+    const auto expected = testaudio::toS16be(signal, 16);
+    EXPECT_EQ(bytes.size(), expected.size());
+    EXPECT_TRUE(bytes == expected) << "the bytes differ";
 }

@@ -17,7 +17,7 @@ const char* const capture_path = "/hdd/.card.raw";
 void BoxPlayer::SetUp() {
     set_total_time_label(&label);
     card({});
-    fds_ = testfs::openDescriptors();
+    fds_ = testfs::describeDescriptors();
 }
 
 void BoxPlayer::TearDown() {
@@ -25,11 +25,15 @@ void BoxPlayer::TearDown() {
     endWorker();
     EXPECT_TRUE(waitUntil([] { return boxsim::liveThreads() == 0; })) << "a thread is left";
     EXPECT_TRUE(boxsim::dsp::waitUntilIdle(5s)) << "the device is left open";
+    EXPECT_EQ(boxsim::threadMisuse(), std::vector<std::string>{}) << "beyond what the box promises";
+    boxsim::clearThreadMisuse();
     set_total_time_label(nullptr);
-    execThread = nullptr;
-    EXPECT_TRUE(!file_info.decoder && !file_info.is_playing && !audio) << "a play left its record";
+    forget_worker_handle();
+    EXPECT_EQ(file_info.decoder, nullptr) << "a play left its decoder";
+    EXPECT_EQ(file_info.is_playing, 0) << "a play left its record open";
+    EXPECT_EQ(audio, 0) << "a play left the device";
     boxsim::dsp::configure({});
-    EXPECT_EQ(testfs::openDescriptors(), fds_) << "a descriptor leaked or was closed";
+    EXPECT_EQ(testfs::leakedOrClosedSince(fds_), std::vector<std::string>{});
     for (const auto& e : std::filesystem::directory_iterator("/hdd"))
         std::filesystem::remove_all(e.path());
 }
@@ -41,7 +45,7 @@ void BoxPlayer::card(const Card& c) {
     s.fast = c.fast_;
     s.stall = c.stall_;
     s.refuse = c.refuse_;
-    s.open_delay_ms = c.slow_open_ ? 5000 : 0;
+    s.open_delay_ms = c.slow_open_ ? 600 : 0;
     s.close_delay_ms = c.slow_close_ ? 1500 : 0;
     s.half_writes = c.half_writes_;
     boxsim::dsp::configure(s);
@@ -104,15 +108,17 @@ BoxPlayer::Run BoxPlayer::run(const std::string& script) {
 }
 
 ExecThread* BoxPlayer::start(const std::string& path) {
-    auto* worker = new ExecThread(path);
-    execThread = worker;
-    worker->finished.connect([this](int) { ++finished; });
-    worker->start();
-    return worker;
+    play_in_new_worker(path, [this](ExecThread& worker) {
+        return worker.finished.connect([this](int status) {
+            ++finished;
+            worker_finished(status);
+        });
+    });
+    return execThread.load();
 }
 
 void BoxPlayer::endWorker() {
-    stop_worker();
+    stop_workers();
     EXPECT_TRUE(waitUntil([] { return !worker_alive(); })) << "a killed worker did not end";
-    stop_worker(); // frees it, if the kill returned before its end
+    stop_workers(); // frees it, if the kill returned before its end
 }

@@ -12,6 +12,7 @@
 #include "playback/worker_record.h"
 #include "plugin/player_dialog.h"
 #include "tests/support/flac_maker.h"
+#include "tests/support/open_fds.h"
 #include "tests/support/recording_label.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ struct Card {
     Card& fast() { return set(fast_); }
     Card& stall() { return set(stall_); }
     Card& refuse() { return set(refuse_); }
-    Card& slowOpen() { return set(slow_open_); }   // each open takes 5 s
+    Card& slowOpen() { return set(slow_open_); }   // each open takes 600 ms
     Card& slowClose() { return set(slow_close_); } // each close takes 1.5 s
     Card& halfWrites() { return set(half_writes_); }
     bool raw_ = false, fast_ = false, stall_ = false, refuse_ = false, slow_open_ = false,
@@ -81,7 +82,8 @@ protected:
     };
     static Run run(const std::string& script);
 
-    // A worker started as the list starts one, its finished counted.
+    // A worker started as the list starts one, its finished counted; null
+    // if it has ended already.
     ExecThread* start(const std::string& path);
     // Stops the module's worker, waits for its end and frees it, under
     // either kill model.
@@ -90,6 +92,6 @@ protected:
     RecordingLabel label; // shows the total time while no window does
 
 private:
-    std::set<int> fds_;
+    testfs::Descriptors fds_;
     std::unique_ptr<eTivraDialog> window_;
 };
