@@ -18,7 +18,9 @@
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
 #include "boxsim/notices/notices.h"
+#include "boxsim/toolkit/kill_at.h"
 #include "boxsim/toolkit/kill_model.h"
+#include "boxsim/toolkit/modal_driver.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <cerrno>
@@ -155,6 +157,9 @@ int main(int argc, char** argv) {
             return fail("the terminal front end needs a terminal; use --headless --keys SCRIPT", 2);
     }
     setKillModel(options.kill);
+    if (options.kill_at > 0)
+        kill_at::arm({options.kill_at, [](const std::string& line) { notice(line); },
+                      [] { pressForUser(RemoteKey::blue); }});
     front->setPluginName(options.plugin.substr(options.plugin.rfind('/') + 1));
     watchForShutdown();
     setModalDriver(front.get());
@@ -176,6 +181,10 @@ int main(int argc, char** argv) {
         stopAllThreads();
         waitForNoThreads(std::chrono::milliseconds(20));
     }
+    // What the box's toolkit would not promise to survive, for the plug-in's
+    // developer.
+    for (const std::string& what : threadMisuse())
+        notice("the plug-in did what the box's thread wrapper does not promise: " + what);
     setModalDriver(nullptr);
     const std::string failure = front->failure();
     front.reset();

@@ -4,6 +4,8 @@
 #include "boxsim/toolkit/key_table.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace boxsim {
@@ -11,7 +13,7 @@ namespace boxsim {
 const char* const usage =
     "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]\n"
     "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
-    "              [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]\n";
+    "              [--kill cancel|cancel-nowait] [--kill-at N] [--headless --keys SCRIPT]\n";
 
 std::string helpText() {
     std::string out =
@@ -31,6 +33,10 @@ std::string helpText() {
         "                  cancel it at its next blocking call, unwinding it, and run\n"
         "                  its end hook; cancel (the default) returns once it has\n"
         "                  ended, cancel-nowait returns at once\n"
+        "  --kill-at N     reproduce a kill at one exact place: the first worker the\n"
+        "                  plug-in starts waits at its N-th cancellation point (a\n"
+        "                  call's start and its return count apart), the host presses\n"
+        "                  Stop, and the plug-in's kill lands there; said on stderr\n"
         "  --headless --keys SCRIPT\n"
         "                  read keys from SCRIPT instead of the terminal\n"
         "\n"
@@ -151,6 +157,17 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             options.kill = *model;
+        } else if (arg == "--kill-at") {
+            if (!value(v))
+                return false;
+            char* end = nullptr;
+            errno = 0;
+            const long n = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end || errno || n < 1 || n > 1000000000) {
+                error = "--kill-at takes a point's number, 1 or more, not \"" + v + "\"";
+                return false;
+            }
+            options.kill_at = static_cast<int>(n);
         } else if (arg == "--headless") {
             options.headless = true;
         } else if (arg == "--keys") {

@@ -1,7 +1,7 @@
 // boxsim's command line:
 //   boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]
 //          [--fast] [--dsp-log FILE] [--screen terminal|window]
-//          [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]
+//          [--kill cancel|cancel-nowait] [--kill-at N] [--headless --keys SCRIPT]
 #pragma once
 
 #include "boxsim/dsp/sound_card.h"
@@ -23,6 +23,7 @@ struct Options {
     enum class Screen { automatic, terminal, window } screen = Screen::automatic;
     std::string keys;
     KillModel kill = KillModel::cancel;
+    int kill_at = 0; // 0: no kill placed
     bool help = false;
 };
 

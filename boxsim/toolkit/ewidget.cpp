@@ -5,12 +5,32 @@
 #include "boxsim/toolkit/modal_driver.h"
 
 #include <algorithm>
+#include <deque>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
 boxsim::ModalDriver* current_driver = nullptr;
 constexpr std::chrono::milliseconds loop_tick{20};
+
+std::mutex pressed_lock;
+std::deque<boxsim::RemoteKey> pressed_for_user;
+
+std::optional<boxsim::RemoteKey> take_pressed() {
+    std::lock_guard<std::mutex> hold(pressed_lock);
+    if (pressed_for_user.empty())
+        return std::nullopt;
+    const boxsim::RemoteKey key = pressed_for_user.front();
+    pressed_for_user.pop_front();
+    return key;
+}
 } // namespace
+
+void boxsim::pressForUser(RemoteKey key) {
+    std::lock_guard<std::mutex> hold(pressed_lock);
+    pressed_for_user.push_back(key);
+}
 
 std::mutex& boxsim::textLock() {
     // Never destroyed: a worker may still set a text while the process exits.
@@ -91,7 +111,9 @@ int eWidget::exec() {
     w.in_loop = true;
     w.result = 0;
     while (w.in_loop) {
-        if (current_driver) {
+        if (auto key = take_pressed()) {
+            boxsim::pressKey(w.self, *key);
+        } else if (current_driver) {
             current_driver->present(w.self);
             if (auto key = current_driver->nextKey(loop_tick))
                 boxsim::pressKey(w.self, *key);

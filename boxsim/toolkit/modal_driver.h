@@ -24,6 +24,10 @@ public:
 void setModalDriver(ModalDriver* driver);
 ModalDriver* modalDriver();
 
+// A key the host presses for the user (--kill-at's Stop): the modal loop
+// takes it before the driver's next one. Any thread.
+void pressForUser(RemoteKey key);
+
 // The host closing a window itself (standby, shutdown): its modal loop ends
 // with result. GUI thread.
 void closeWindow(eWidget& window, int result);

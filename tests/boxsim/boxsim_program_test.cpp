@@ -35,10 +35,13 @@ std::string text(const std::string& path) {
 
 class BoxsimProgram : public ::testing::Test {
 protected:
-    // Runs boxsim with args; then, if given, the shell words of after.
+    // Runs boxsim with args, under the kill model the test run names; then,
+    // if given, the shell words of after.
     Outcome boxsim(const std::vector<std::string>& args, const std::string& env = "",
                    const std::string& after = "") {
         std::string command = env + " " + BOXSIM_RUNNER + " " + quoted(BOXSIM_PROGRAM);
+        if (const char* model = std::getenv("TIVRA_KILL_MODEL"))
+            command += " --kill " + quoted(model);
         for (const std::string& a : args)
             command += " " + quoted(a);
         command += " >" + quoted(dir_ / "out.txt") + " 2>" + quoted(dir_ / "err.txt") +
@@ -163,6 +166,34 @@ TEST_F(BoxsimProgram, ScriptedRunPlaysAFileAndLogsEveryDeviceCall) {
     const std::string end = "write 16384\nwrite 6280\nclose\n";
     EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end) << log;
     EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"), testaudio::toS16be(signal, 16));
+}
+
+TEST_F(BoxsimProgram, KillAtPlacesTheKillAtOnePointAndSaysWhere) {
+    // The third point of the worker is the start of its first write; the
+    // host presses Stop there, and the next file still plays whole.
+    dir_.mkdir("disk");
+    const auto signal = testaudio::makeSignal({}, 22050);
+    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", {}, signal));
+    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/b.flac", {}, signal));
+    const std::string keys = script("down ok idle down ok idle exit");
+    const std::string raw = "raw:" + (dir_ / "out.raw");
+    Outcome o = boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", raw, "--dsp-log",
+                        dir_ / "calls.log", "--kill-at", "3", "--headless", "--keys", keys});
+    EXPECT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(o.err, "boxsim: --kill-at 3: waiting at the start of write\n");
+    std::istringstream log(text(dir_ / "calls.log"));
+    int opens = 0, closes = 0;
+    for (std::string line; std::getline(log, line);) {
+        opens += line == "open /dev/dsp";
+        closes += line == "close";
+    }
+    EXPECT_EQ(opens, 2);
+    EXPECT_EQ(closes, 2);
+    EXPECT_EQ(testaudio::readFile(dir_ / "out.raw"), testaudio::toS16be(signal, 16));
+    o = boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "null", "--kill-at", "1000000",
+                "--headless", "--keys", keys});
+    EXPECT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_EQ(o.err.rfind("boxsim: --kill-at 1000000: the worker ended after ", 0), 0u) << o.err;
 }
 
 TEST_F(BoxsimProgram, ASuspendedAndResumedSessionLosesNoSound) {

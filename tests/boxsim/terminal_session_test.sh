@@ -6,10 +6,11 @@
 # and quitting the host. It is started with a display that does not open:
 # boxsim falls back to the terminal and says so on its notice line, and in
 # one line on stderr once the terminal is handed back.
-# usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK
+# usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK [KILL_MODEL]
 set -euo pipefail
 boxsim=$1
 make_demo_disk=$2
+kill_model=${3:-cancel}
 work=$(mktemp -d /tmp/tivra-tmux-XXXXXX)
 socket="tivra-test-$$"
 cleanup() {
@@ -22,7 +23,7 @@ trap cleanup EXIT
 # Enough to page through: Extra 10 to Extra 29 come after "03 Long Evening".
 for i in $(seq 10 29); do cp "$work/disk/Track 2.flac" "$work/disk/Extra $i.flac"; done
 tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 24 \
-    "TERM=screen DISPLAY=:1999 $boxsim --hdd $work/disk --dsp null 2>$work/err; echo \$? > $work/exit; sleep 30"
+    "TERM=screen DISPLAY=:1999 $boxsim --kill $kill_model --hdd $work/disk --dsp null 2>$work/err; echo \$? > $work/exit; sleep 30"
 
 screen() { tmux -L "$socket" capture-pane -p; }
 # Waits up to 10 s for the screen to show a text.

@@ -5,10 +5,11 @@
 # after the same keys; made small, it is that screenshot shrunk smoothly
 # (one-pixel lines fade, they do not vanish); Ctrl-C in it ends boxsim with
 # 130, as in a terminal.
-# usage: window_session_test.sh BOXSIM MAKE_DEMO_DISK
+# usage: window_session_test.sh BOXSIM MAKE_DEMO_DISK [KILL_MODEL]
 set -euo pipefail
 boxsim=$1
 make_demo_disk=$2
+kill_model=${3:-cancel}
 work=$(mktemp -d /tmp/tivra-xvfb-XXXXXX)
 xvfb_pid=
 boxsim_pid=
@@ -23,7 +24,7 @@ trap cleanup EXIT
 
 # The same keys, headless: the picture of that moment.
 echo "down down down ok wait 1000 shot $work/shot.png" >"$work/keys"
-"$boxsim" --hdd "$work/disk" --dsp null --headless --keys "$work/keys" >/dev/null
+"$boxsim" --kill "$kill_model" --hdd "$work/disk" --dsp null --headless --keys "$work/keys" >/dev/null
 
 # A display of our own; Xvfb picks a free number and tells it.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -31,7 +32,7 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 
-"$boxsim" --hdd "$work/disk" --dsp null --screen window 2>"$work/err" &
+"$boxsim" --kill "$kill_model" --hdd "$work/disk" --dsp null --screen window 2>"$work/err" &
 boxsim_pid=$!
 wid=
 for _ in $(seq 100); do
