@@ -17,6 +17,7 @@
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
+#include "boxsim/notices/notice_text.h"
 #include "boxsim/notices/notices.h"
 #include "boxsim/toolkit/kill_model.h"
 #include "boxsim/toolkit/thread_registry.h"
@@ -37,7 +38,7 @@
 namespace {
 
 int fail(const std::string& message, int code = 1) {
-    std::fprintf(stderr, "boxsim: %s\n", message.c_str());
+    boxsim::sayOnStderr(message);
     return code;
 }
 
