@@ -1,7 +1,7 @@
 #include "boxsim/dsp/call_log.h"
 
 #include "boxsim/dsp/no_cancel.h"
-#include "boxsim/dsp/sound_card.h"
+#include "boxsim/dsp/device_path.h"
 
 namespace boxsim::dsp {
 

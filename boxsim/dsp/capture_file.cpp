@@ -1,7 +1,7 @@
 #include "boxsim/dsp/capture_file.h"
 
 #include "boxsim/dsp/sink_report.h"
-#include "boxsim/dsp/sound_card.h"
+#include "boxsim/dsp/device_path.h"
 #include "boxsim/notices/notices.h"
 
 #include <cerrno>

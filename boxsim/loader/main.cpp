@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error))
         return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
-        std::printf("%s\n%s", usage, helpText().c_str());
+        std::printf("%s\n%s", usage().c_str(), helpText().c_str());
         return 0;
     }
 
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     front.reset();
     plugin.unload();
     // A sink that stopped taking sound gets a bounded time, then is dropped.
-    dsp::finish(std::chrono::seconds(2));
+    dsp::finish();
     std::cout.flush();
     if (!failure.empty())
         return fail("keys: " + failure, 2);

@@ -1,5 +1,6 @@
 #include "boxsim/loader/options.h"
 
+#include "boxsim/dsp/sink_table.h"
 #include "boxsim/frontend/screen/screen_size.h"
 #include "boxsim/toolkit/key_table.h"
 
@@ -8,10 +9,12 @@
 
 namespace boxsim {
 
-const char* const usage =
-    "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]\n"
-    "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
-    "              [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]\n";
+std::string usage() {
+    return "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp " + dsp::sinkForms() +
+           "]\n"
+           "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
+           "              [--kill cancel|cancel-nowait] [--headless --keys SCRIPT]\n";
+}
 
 std::string helpText() {
     std::string out =
@@ -19,7 +22,10 @@ std::string helpText() {
         "\n"
         "  --plugin PATH   the plug-in to load (the built tivra.so)\n"
         "  --hdd DIR       show DIR at /hdd, in a private mount namespace\n"
-        "  --dsp SINK      where /dev/dsp plays: alsa[:NAME], wav:FILE, raw:FILE or null\n"
+        "  --dsp SINK      where /dev/dsp plays, one of:\n" +
+        dsp::sinkHelp("                    ") +
+        "                  without it this machine's own /dev/dsp, else ALSA's\n"
+        "                  default device if it opens, else nothing\n"
         "  --fast          the device takes data at once instead of in real time\n"
         "  --dsp-log FILE  append one line per device call to FILE\n"
         "  --screen terminal|window\n"
@@ -77,32 +83,6 @@ std::string helpText() {
     return out;
 }
 
-namespace {
-
-bool parse_sink(const std::string& value, dsp::Settings& settings, std::string& error) {
-    const auto colon = value.find(':');
-    const std::string kind = value.substr(0, colon);
-    const std::string rest = colon == std::string::npos ? "" : value.substr(colon + 1);
-    if (kind == "alsa") {
-        settings.sink = dsp::SinkKind::alsa;
-        settings.target = rest;
-        return true;
-    }
-    if (kind == "null" && colon == std::string::npos) {
-        settings.sink = dsp::SinkKind::null;
-        return true;
-    }
-    if ((kind == "wav" || kind == "raw") && !rest.empty()) {
-        settings.sink = kind == "wav" ? dsp::SinkKind::wav : dsp::SinkKind::raw;
-        settings.target = rest;
-        return true;
-    }
-    error = "--dsp takes alsa[:NAME], wav:FILE, raw:FILE or null, not \"" + value + "\"";
-    return false;
-}
-
-} // namespace
-
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -123,7 +103,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             options.hdd = v;
         } else if (arg == "--dsp") {
-            if (!value(v) || !parse_sink(v, options.dsp, error))
+            if (!value(v) || !dsp::parseSink(v, options.dsp.sink, options.dsp.target, error))
                 return false;
             options.dsp_chosen = true;
         } else if (arg == "--fast") {

@@ -482,10 +482,11 @@ TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarnin
     };
     for (const auto& c : cases) {
         const auto choice = dsp::chooseSink(wav, c.chosen, {c.has_dsp, c.alsa_opens});
-        EXPECT_TRUE(choice.settings.sink == c.sink && choice.warn == c.warn) << choice.said;
+        EXPECT_EQ(choice.settings.sink, c.sink) << choice.said;
+        EXPECT_EQ(choice.warn, c.warn) << choice.said;
         EXPECT_EQ(choice.settings.target.empty(), !c.chosen) << choice.said;
     }
-    EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to out.wav (WAV)");
+    EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to \"out.wav\" (WAV)");
     // The machine's own device takes the sound past the card and its log.
     dsp::Settings logged;
     logged.log_path = "calls.log";
@@ -495,5 +496,6 @@ TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarnin
     dsp::Settings alsa;
     alsa.sink = dsp::SinkKind::alsa;
     const auto none = dsp::chooseSink(alsa, true, {false, false, false});
-    EXPECT_TRUE(none.settings.sink == dsp::SinkKind::null && none.lost) << none.said;
+    EXPECT_EQ(none.settings.sink, dsp::SinkKind::null);
+    EXPECT_TRUE(none.lost) << none.said;
 }
