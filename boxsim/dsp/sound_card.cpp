@@ -297,7 +297,9 @@ public:
     }
 
     void finish(std::chrono::milliseconds timeout) {
-        if (!waitUntilIdle(timeout)) {
+        const bool played_out = waitUntilIdle(timeout);
+        log_.finish(timeout);
+        if (!played_out) {
             report("the sink stopped taking sound; what it had not taken when boxsim ended is "
                    "lost",
                    Loss::sound);

@@ -57,7 +57,8 @@ std::size_t openDevices();
 bool waitUntilIdle(std::chrono::milliseconds timeout);
 // The end of the session: waits up to timeout for every device to play out,
 // then lets the sink go (a WAV file gets its final header). A sink that has
-// not taken everything by then is left behind and reported as lost sound.
+// not taken everything by then is left behind and reported as lost sound;
+// the device log is given as long for what it holds.
 void finish(std::chrono::milliseconds timeout = sink_grace);
 
 } // namespace boxsim::dsp

@@ -2,6 +2,7 @@
 
 #include "boxsim/dsp/sink_table.h"
 #include "boxsim/frontend/screen/screen_size.h"
+#include "boxsim/notices/notice_text.h"
 #include "boxsim/toolkit/key_table.h"
 
 #include <algorithm>
@@ -79,9 +80,21 @@ std::string helpText() {
            "after SIGTERM, 129 after SIGHUP, each once the host has shut down in order\n"
            "(window closed, playback stopped, device closed, plug-in unloaded); 2 for\n"
            "a wrong option or key script, 1 for a plug-in that does not load or for\n"
-           "sound that did not reach the chosen sink (each said on stderr).\n";
+           "sound or device calls that did not reach the chosen sink or log (each\n"
+           "said on stderr).\n";
     return out;
 }
+
+namespace {
+
+// What an option's value names, for the error when it is empty.
+const char* named_by(const std::string& option) {
+    return option == "--hdd"                                                     ? "a folder"
+           : option == "--plugin" || option == "--dsp-log" || option == "--keys" ? "a file"
+                                                                                 : nullptr;
+}
+
+} // namespace
 
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -92,6 +105,12 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             out = argv[++i];
+            // dlopen("") would be boxsim itself; open("") fails with a word
+            // that names nothing.
+            if (out.empty() && named_by(arg)) {
+                error = arg + " needs " + named_by(arg) + ", not an empty name";
+                return false;
+            }
             return true;
         };
         std::string v;
@@ -119,7 +138,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             } else if (v == "window") {
                 options.screen = Options::Screen::window;
             } else {
-                error = "--screen takes terminal or window, not \"" + v + "\"";
+                error = "--screen takes terminal or window, not " + quotedName(v);
                 return false;
             }
         } else if (arg == "--kill") {
@@ -127,7 +146,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             const auto model = killModelNamed(v);
             if (!model) {
-                error = "--kill takes cancel or cancel-nowait, not \"" + v + "\"";
+                error = "--kill takes cancel or cancel-nowait, not " + quotedName(v);
                 return false;
             }
             options.kill = *model;
@@ -139,7 +158,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {
-            error = "unknown option \"" + arg + "\"";
+            error = "unknown option " + quotedName(arg);
             return false;
         }
     }

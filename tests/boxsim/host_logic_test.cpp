@@ -91,8 +91,12 @@ TEST(HostOptions, EachOptionLandsAndEveryMistakeIsNamed) {
     ASSERT_TRUE(parseOptions(17, all, o, error));
     EXPECT_TRUE(o.kill == KillModel::cancel_nowait);
     EXPECT_EQ(o.plugin + *o.hdd + o.dsp.target + o.dsp.log_path + o.keys, "p.so/d/o.wavlk");
-    EXPECT_TRUE(o.dsp.sink == dsp::SinkKind::wav && o.dsp_chosen && o.dsp.fast && o.headless);
-    EXPECT_TRUE(o.screen == Options::Screen::window && !o.help);
+    EXPECT_EQ(o.dsp.sink, dsp::SinkKind::wav);
+    EXPECT_TRUE(o.dsp_chosen);
+    EXPECT_TRUE(o.dsp.fast);
+    EXPECT_TRUE(o.headless);
+    EXPECT_EQ(o.screen, Options::Screen::window);
+    EXPECT_FALSE(o.help);
     const std::string help = helpText();
     for (const char* said : {"F10/p           standby", "pgdown", "130 after Ctrl-C", "143"})
         EXPECT_NE(help.find(said), std::string::npos) << said;
