@@ -1,6 +1,7 @@
 #include "boxsim/loader/options.h"
 
 #include "boxsim/dsp/sink_table.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/frontend/screen/screen_size.h"
 #include "boxsim/notices/notice_text.h"
 #include "boxsim/toolkit/key_table.h"
@@ -76,12 +77,15 @@ std::string helpText() {
     out += "Between runs the host's own screen: OK starts the plug-in again, exit or\n"
            "quit leaves. Ctrl-C quits at any time, in the window too.\n"
            "\n"
-           "Exit status: the plug-in's last result; 130 after Ctrl-C or SIGINT, 143\n"
-           "after SIGTERM, 129 after SIGHUP, each once the host has shut down in order\n"
-           "(window closed, playback stopped, device closed, plug-in unloaded); 2 for\n"
-           "a wrong option or key script, 1 for a plug-in that does not load or for\n"
-           "sound or device calls that did not reach the chosen sink or log (each\n"
-           "said on stderr).\n";
+           "Exit status: the plug-in's last result; 128 + the signal's number after\n"
+           "Ctrl-C or one of these signals:\n ";
+    for (const ShutdownSignal& signal : shutdown_signals)
+        out += " " + std::string(signal.name) + " " + std::to_string(128 + signal.number);
+    out += "\n"
+           "each once the host has shut down in order (window closed, playback stopped,\n"
+           "capture and device log closed, plug-in unloaded); 2 for a wrong option or\n"
+           "key script, 1 for a plug-in that does not load or for sound or device\n"
+           "calls that did not reach the chosen sink or log (each said on stderr).\n";
     return out;
 }
 

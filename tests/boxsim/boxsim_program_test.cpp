@@ -199,6 +199,32 @@ TEST_F(BoxsimProgram, ANamedPipeReadLateGetsTheWholeCaptureAndDeviceLog) {
     EXPECT_EQ(log.substr(log.size() - std::min<std::size_t>(log.size(), 6)), "close\n") << log;
 }
 
+// Each, like SIGTERM, first closes the capture with a header that says what
+// it holds and the device log with the device's close.
+TEST_F(BoxsimProgram, TheSignalsThatEndItEndItInOrderWith128AndTheirNumber) {
+    dir_.mkdir("disk");
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/long.flac", {}, 30.0));
+    const std::string keys = script("down ok wait 60000");
+    for (const auto& [signal, status] :
+         {std::pair{"QUIT", 131}, {"USR1", 138}, {"USR2", 140}, {"ALRM", 142}}) {
+        const std::string wav = dir_ / (std::string(signal) + ".wav");
+        const std::string log = dir_ / (std::string(signal) + ".log");
+        const Outcome o =
+            boxsim({"--hdd", dir_ / "disk", "--dsp", "wav:" + wav, "--dsp-log", log, "--headless",
+                    "--keys", keys},
+                   "", std::string("& pid=$!; sleep 1; kill -") + signal + " $pid; wait $pid");
+        EXPECT_EQ(o.exit_code, status) << signal << ": " << o.err;
+        const auto bytes = testaudio::readFile(wav);
+        ASSERT_GT(bytes.size(), 44u) << signal;
+        const std::size_t data = bytes[40] | bytes[41] << 8 | bytes[42] << 16 |
+                                 static_cast<std::size_t>(bytes[43]) << 24;
+        EXPECT_EQ(data, bytes.size() - 44) << signal;
+        const std::string calls = text(log);
+        EXPECT_EQ(calls.substr(calls.size() - std::min<std::size_t>(calls.size(), 6)), "close\n")
+            << signal;
+    }
+}
+
 TEST_F(BoxsimProgram, StartedWithoutStandardInputOrOutputItsDumpsStayOutOfItsFiles) {
     dir_.mkdir("disk");
     const Outcome o = boxsim({"--hdd", dir_ / "disk", "--dsp", "raw:" + (dir_ / "out.raw"),
