@@ -114,12 +114,12 @@ std::string sinkForms() {
 std::string sinkHelp(const std::string& indent) {
     std::string out;
     for_each_word([&](const SinkEntry& entry) {
+        const std::string column(indent.size() + 13, ' ');
         std::string line = indent + form(entry);
-        line.resize(std::max(line.size() + 1, indent.size() + 13), ' ');
-        out += line + entry.help;
+        line.resize(std::max(line.size() + 1, column.size()), ' ');
+        out += line + entry.help + "\n";
         if (!available(entry))
-            out += " (this boxsim was built without " + std::string(entry.needs) + ")";
-        out += "\n";
+            out += column + "(this boxsim was built without " + entry.needs + ")\n";
     });
     return out;
 }
