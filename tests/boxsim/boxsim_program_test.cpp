@@ -232,6 +232,14 @@ TEST_F(BoxsimProgram, StartedWithoutStandardInputOrOutputItsDumpsStayOutOfItsFil
                              "", "<&- >&-");
     EXPECT_EQ(o.exit_code, 0) << o.err;
     EXPECT_EQ(text(dir_ / "out.raw"), "");
+    // The device log, the first file opened here, is descriptor 0.
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/a.flac", {}, 0.2));
+    const Outcome logged =
+        boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "null", "--dsp-log", dir_ / "calls.log",
+                "--headless", "--keys", script("dump down ok idle")},
+               "", "<&- >&-");
+    EXPECT_EQ(logged.exit_code, 0) << logged.err;
+    EXPECT_EQ(text(dir_ / "calls.log").rfind("open /dev/dsp\n", 0), 0u);
 }
 
 TEST_F(BoxsimProgram, TheHostRunsThePlugInAgainAndStopsWhatPlaysWhenItQuits) {

@@ -6,6 +6,7 @@
 #include "boxsim/toolkit/kill_model.h"
 #include "host/ethread.h"
 #include "tests/support/flac_maker.h"
+#include "tests/support/open_fds.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -370,6 +371,31 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
         read(reader, drain.data(), drain.size());
     close(reader);
     dsp::forgetLoss();
+}
+
+TEST_F(SoundCard, ADeviceLogNobodyReadsHoldsNothingUpAndKeepsItsLinesForALateReader) {
+    const std::string fifo = dir_ / "calls.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    dsp::Settings s;
+    s.sink = dsp::SinkKind::null;
+    s.fast = true;
+    s.log_path = fifo;
+    ::testing::internal::CaptureStderr();
+    dsp::configure(s);
+    const auto before = testfs::openDescriptors();
+    const int fd = open("/dev/dsp", O_WRONLY);
+    EXPECT_GE(fd, 0);
+    close(fd);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    dsp::configure({}); // lets the log go: what waited reaches the reader
+    char got[64] = {};
+    ASSERT_GT(read(reader, got, sizeof got - 1), 0);
+    EXPECT_STREQ(got, "open /dev/dsp\nclose\n");
+    close(reader);
+    EXPECT_TRUE(dsp::waitUntilIdle(5s));
+    EXPECT_EQ(testfs::openDescriptors(), before) << "the log's file is let go of";
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "boxsim: nobody reads \"" + fifo + "\" yet; the device log waits for a reader\n");
 }
 
 TEST_F(SoundCard, AnOpenWaitingForTheLastSoundOutlastsASuspendedProcess) {
