@@ -180,25 +180,6 @@ TEST_F(BoxsimProgram, EachInputAndOutputThatCannotBeUsedIsSaidInOneLineWithItsSt
     }
 }
 
-TEST_F(BoxsimProgram, ANamedPipeReadLateGetsTheWholeCaptureAndDeviceLog) {
-    dir_.mkdir("disk");
-    const auto signal = testaudio::makeSignal({}, 22050);
-    ASSERT_TRUE(testaudio::writeFlac(dir_ / "disk/a.flac", {}, signal));
-    ASSERT_EQ(mkfifo((dir_ / "sound").c_str(), 0644), 0);
-    ASSERT_EQ(mkfifo((dir_ / "calls").c_str(), 0644), 0);
-    const Outcome o = boxsim(
-        {"--hdd", dir_ / "disk", "--fast", "--dsp", "raw:" + (dir_ / "sound"), "--dsp-log",
-         dir_ / "calls", "--headless", "--keys", script("down ok idle exit")},
-        "",
-        "& pid=$!; sleep 0.5; cat " + quoted(dir_ / "sound") + " >" + quoted(dir_ / "got.raw") +
-            " & cat " + quoted(dir_ / "calls") + " >" + quoted(dir_ / "got.log") + "; wait");
-    EXPECT_EQ(o.exit_code, 0) << o.err;
-    EXPECT_EQ(testaudio::readFile(dir_ / "got.raw"), testaudio::toS16be(signal, 16));
-    const std::string log = text(dir_ / "got.log");
-    EXPECT_EQ(log.rfind("open /dev/dsp\n", 0), 0u) << log;
-    EXPECT_EQ(log.substr(log.size() - std::min<std::size_t>(log.size(), 6)), "close\n") << log;
-}
-
 // Each, like SIGTERM, first closes the capture with a header that says what
 // it holds and the device log with the device's close.
 TEST_F(BoxsimProgram, TheSignalsThatEndItEndItInOrderWith128AndTheirNumber) {

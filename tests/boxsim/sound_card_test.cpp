@@ -373,29 +373,69 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
     dsp::forgetLoss();
 }
 
-TEST_F(SoundCard, ADeviceLogNobodyReadsHoldsNothingUpAndKeepsItsLinesForALateReader) {
+// A capture or a log into a named pipe nobody reads yet holds nothing up;
+// a reader that comes later gets everything, through one descriptor that
+// is let go of with the sink or log.
+TEST_F(SoundCard, ANamedPipeReadLateIsOpenedOnceAndGetsEverything) {
+    const struct {
+        dsp::SinkKind sink;
+        bool logs;
+        std::string said, got;
+    } cases[] = {
+        {dsp::SinkKind::raw, false, "the raw capture waits for a reader", "abcdabcd"},
+        {dsp::SinkKind::null, true, "the device log waits for a reader",
+         "open /dev/dsp\nwrite 4\nclose\nopen /dev/dsp\nwrite 4\nclose\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string fifo = dir_ / ("late" + std::to_string(c.logs));
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+        dsp::Settings s;
+        s.sink = c.sink;
+        s.target = c.logs ? "" : fifo;
+        s.log_path = c.logs ? fifo : "";
+        s.fast = true;
+        ::testing::internal::CaptureStderr();
+        dsp::configure(s);
+        const auto before = testfs::openDescriptors();
+        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        for (int play = 0; play < 2; ++play) {
+            const int fd = open("/dev/dsp", O_WRONLY);
+            EXPECT_EQ(write(fd, "abcd", 4), 4);
+            close(fd);
+            EXPECT_TRUE(dsp::waitUntilIdle(5s));
+        }
+        dsp::configure({}); // lets the sink and the log go
+        char got[128] = {};
+        ASSERT_GT(read(reader, got, sizeof got - 1), 0) << c.said;
+        EXPECT_STREQ(got, c.got.c_str());
+        close(reader);
+        EXPECT_EQ(testfs::openDescriptors(), before) << c.said;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "boxsim: nobody reads \"" + fifo + "\" yet; " + c.said + "\n");
+    }
+}
+
+TEST_F(SoundCard, ADeviceLogNobodyReadsEndsAtItsBoundInOneLine) {
     const std::string fifo = dir_ / "calls.fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     dsp::Settings s;
     s.sink = dsp::SinkKind::null;
-    s.fast = true;
     s.log_path = fifo;
-    ::testing::internal::CaptureStderr();
+    s.record = false;
     dsp::configure(s);
-    const auto before = testfs::openDescriptors();
+    dsp::forgetLoss();
+    ::testing::internal::CaptureStderr();
     const int fd = open("/dev/dsp", O_WRONLY);
-    EXPECT_GE(fd, 0);
+    // 26 bytes a line: more than a mebibyte.
+    int stereo = 1;
+    for (int i = 0; i < 50000; ++i)
+        ioctl(fd, SNDCTL_DSP_STEREO, &stereo);
     close(fd);
-    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    dsp::configure({}); // lets the log go: what waited reaches the reader
-    char got[64] = {};
-    ASSERT_GT(read(reader, got, sizeof got - 1), 0);
-    EXPECT_STREQ(got, "open /dev/dsp\nclose\n");
-    close(reader);
-    EXPECT_TRUE(dsp::waitUntilIdle(5s));
-    EXPECT_EQ(testfs::openDescriptors(), before) << "the log's file is let go of";
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "boxsim: nobody reads \"" + fifo + "\" yet; the device log waits for a reader\n");
+              "boxsim: cannot write the device log \"" + fifo +
+                  "\": nobody reads it; nothing is logged\n");
+    EXPECT_TRUE(dsp::somethingWasLost());
+    dsp::forgetLoss();
 }
 
 TEST_F(SoundCard, AnOpenWaitingForTheLastSoundOutlastsASuspendedProcess) {
