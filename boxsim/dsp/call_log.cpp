@@ -41,7 +41,7 @@ void CallLog::setFile(const std::string& path) {
     if (!path_.empty()) {
         flush();
         if (!unwritten_.empty())
-            fail("nobody reads it");
+            fail(unread());
     }
     closeFile();
     path_ = path;
@@ -72,7 +72,7 @@ void CallLog::add(std::string line) {
         unwritten_ += '\n';
         flush();
         if (unwritten_.size() > unwritten_limit)
-            fail("nobody reads it");
+            fail(unread());
     }
     if (recording_)
         lines_.push_back(std::move(line));
@@ -101,7 +101,7 @@ void CallLog::finish(std::chrono::milliseconds timeout) {
             if (unwritten_.empty())
                 return;
             if (waited >= timeout) {
-                fail("nobody reads it");
+                fail(unread());
                 return;
             }
         }
@@ -134,6 +134,10 @@ void CallLog::flush() {
         written_ += static_cast<std::size_t>(n);
     }
     unwritten_.erase(0, done);
+}
+
+const char* CallLog::unread() const {
+    return waiting_for_reader_ ? "nobody reads it" : "its reader has stopped reading";
 }
 
 void CallLog::fail(const std::string& why) {

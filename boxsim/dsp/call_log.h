@@ -39,6 +39,7 @@ private:
     // Under lock_.
     void flush();
     void fail(const std::string& why);
+    const char* unread() const; // why what waits has not been taken
     void closeFile();
 
     mutable std::mutex lock_;
