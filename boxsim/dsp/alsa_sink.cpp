@@ -113,10 +113,6 @@ private:
 
 } // namespace
 
-bool alsaBuiltIn() {
-    return true;
-}
-
 bool alsaPlaybackAvailable(const std::string& device) {
     quiet_alsa();
     snd_pcm_t* pcm = nullptr;

@@ -35,10 +35,9 @@ std::unique_ptr<AudioSink> makeNullSink();
 std::unique_ptr<AudioSink> makeWavSink(const std::string& path);
 // The device's bytes exactly as written, one stretch after another.
 std::unique_ptr<AudioSink> makeRawSink(const std::string& path);
-// Live sound through ALSA; an empty name means ALSA's default device. Null
-// in a build without ALSA.
+// Live sound through ALSA; an empty name means ALSA's default device. Only
+// a build with ALSA has these; the sink table (sink_table.h) says which.
 std::unique_ptr<AudioSink> makeAlsaSink(const std::string& device);
-bool alsaBuiltIn();
 // True when the ALSA device opens for playback, i.e. the machine can sound.
 bool alsaPlaybackAvailable(const std::string& device);
 

@@ -1,7 +1,8 @@
 #include "boxsim/dsp/capture_file.h"
 
+#include "boxsim/dsp/output_path.h"
 #include "boxsim/dsp/sink_report.h"
-#include "boxsim/dsp/sound_card.h"
+#include "boxsim/notices/notice_text.h"
 #include "boxsim/notices/notices.h"
 
 #include <cerrno>
@@ -13,20 +14,16 @@ namespace boxsim::dsp {
 
 CaptureFile::CaptureFile(const std::string& path, const std::string& what)
     : path_(path), what_(what) {
-    // Opening the card's own node would have the card capture into itself.
-    if (namesDevice(path)) {
-        fail("open", EINVAL);
-        return;
-    }
     // Not waiting: a named pipe with no reader yet would hold the session's
     // start. Such a capture opens at its first bytes instead, and waits there.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd_ < 0 && errno == ENXIO) {
+    const Output out = openOutput(path, O_CREAT | O_TRUNC);
+    if (out.no_reader) {
         waiting_for_reader_ = true;
-        notice("nobody reads " + path + " yet; " + what + " waits for a reader");
-    } else if (fd_ < 0) {
-        fail("open", errno);
+        notice("nobody reads " + quotedName(path) + " yet; " + what + " waits for a reader");
+    } else if (out.fd < 0) {
+        fail("open", out.why);
     } else {
+        fd_ = out.fd;
         fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     }
 }
@@ -37,7 +34,7 @@ bool CaptureFile::open() const {
 
 CaptureFile::~CaptureFile() {
     if (fd_ >= 0 && ::close(fd_) != 0 && !ended_)
-        fail("close", errno);
+        fail("close", std::strerror(errno));
 }
 
 bool CaptureFile::append(const void* data, std::size_t size) {
@@ -45,7 +42,7 @@ bool CaptureFile::append(const void* data, std::size_t size) {
         waiting_for_reader_ = false;
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd_ < 0)
-            fail("open", errno);
+            fail("open", std::strerror(errno));
     }
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (open() && size > 0) {
@@ -53,7 +50,7 @@ bool CaptureFile::append(const void* data, std::size_t size) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            fail("write", n < 0 ? errno : ENOSPC);
+            fail("write", std::strerror(n < 0 ? errno : ENOSPC));
             break;
         }
         bytes += n;
@@ -76,11 +73,11 @@ void CaptureFile::truncate(std::uint64_t size) {
         (void)::ftruncate(fd_, static_cast<off_t>(size));
 }
 
-void CaptureFile::fail(const char* doing, int error) {
+void CaptureFile::fail(const char* doing, const std::string& why) {
     if (ended_)
         return;
     ended_ = true;
-    std::string line = "cannot " + std::string(doing) + " " + path_ + ": " + std::strerror(error);
+    std::string line = "cannot " + std::string(doing) + " " + quotedName(path_) + ": " + why;
     line += doing == std::string("open")
                 ? "; " + what_ + " plays into nothing"
                 : "; " + what_ + " ends after " + std::to_string(size_) + " bytes";

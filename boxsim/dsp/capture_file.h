@@ -1,9 +1,9 @@
-// A file a sink captures into (a regular file, a pipe, a named pipe,
-// /dev/stdout), with every write checked. Nothing is lost without a word: a file that cannot
-// be opened, and the first write that fails (a full disk, /dev/full, a pipe
-// whose reader has gone), are reported once as lost sound, and the capture
-// ends there; later bytes are dropped. A capture that lost nothing holds
-// every byte, in order.
+// A file a sink captures into (output_path.h says which may be), with every
+// write checked. Nothing is lost without a word: a file that cannot be
+// opened, and the first write that fails (a full disk, a pipe whose reader
+// has gone), are reported once as lost sound, and the capture ends there;
+// later bytes are dropped. A capture that lost nothing holds every byte, in
+// order.
 #pragma once
 
 #include <cstddef>
@@ -34,7 +34,7 @@ public:
     void truncate(std::uint64_t size);
 
 private:
-    void fail(const char* doing, int error);
+    void fail(const char* doing, const std::string& why);
 
     std::string path_;
     std::string what_;

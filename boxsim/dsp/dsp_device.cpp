@@ -34,10 +34,6 @@ DspDevice::DspDevice(int player_fd, int read_fd, std::shared_ptr<AudioSink> sink
         file_dev_ = st.st_dev;
         file_ino_ = st.st_ino;
     }
-    // OSS's defaults until the player asks for something else.
-    format_.afmt = AFMT_U8;
-    format_.channels = 1;
-    format_.rate = 8000;
     if (read_fd_ < 0)
         return; // the player writes straight into nothing: no pipe to drain
     resizeBuffer();

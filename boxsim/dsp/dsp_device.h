@@ -54,7 +54,7 @@ private:
     const bool stall_;
     mutable std::mutex lock_;
     std::condition_variable changed_;
-    PcmFormat format_;
+    PcmFormat format_; // a device's defaults until the player asks for another
     bool closed_ = false;
     bool drained_ = false;
     std::thread thread_;

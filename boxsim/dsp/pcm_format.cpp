@@ -1,7 +1,6 @@
 #include "boxsim/dsp/pcm_format.h"
 
 #include <cstdio>
-#include <linux/soundcard.h>
 
 namespace boxsim::dsp {
 namespace {
@@ -15,9 +14,17 @@ constexpr SampleFormat formats[] = {
     {AFMT_U16_BE, "AFMT_U16_BE", 2, true, false, false, "U16_BE"},
 };
 
+constexpr bool accepted(int afmt) {
+    for (const SampleFormat& f : formats) {
+        if (f.afmt == afmt)
+            return f.accepted;
+    }
+    return false;
+}
+
 } // namespace
 
-static_assert(AFMT_U8 == PcmFormat{}.afmt, "a device starts in unsigned 8-bit");
+static_assert(accepted(PcmFormat{}.afmt), "a device starts in a format it accepts");
 
 const SampleFormat* sampleFormat(int afmt) {
     for (const SampleFormat& f : formats) {

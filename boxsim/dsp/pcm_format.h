@@ -3,6 +3,7 @@
 // not accept leaves the one in effect, as a driver does.
 #pragma once
 
+#include <linux/soundcard.h>
 #include <string>
 
 namespace boxsim::dsp {
@@ -21,9 +22,9 @@ struct SampleFormat {
 const SampleFormat* sampleFormat(int afmt);
 
 // A format in effect: OSS constant, channels and rate. The defaults are a
-// device's before it is asked for anything.
+// device's before it is asked for anything, as OSS has them.
 struct PcmFormat {
-    int afmt = 0x00000008; // AFMT_U8
+    int afmt = AFMT_U8;
     int channels = 1;
     int rate = 8000;
 

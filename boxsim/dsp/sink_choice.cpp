@@ -1,16 +1,15 @@
 #include "boxsim/dsp/sink_choice.h"
 
-#include "boxsim/dsp/audio_sink.h"
-
-#include <unistd.h>
+#include "boxsim/dsp/device_path.h"
 
 namespace boxsim::dsp {
 
 MachineSound probeMachineSound() {
+    const SinkEntry& alsa = sinkEntry(SinkKind::alsa);
     MachineSound machine;
-    machine.has_dsp = access("/dev/dsp", F_OK) == 0;
-    machine.alsa_opens = !machine.has_dsp && alsaPlaybackAvailable("");
-    machine.alsa_built = alsaBuiltIn();
+    machine.has_dsp = machineHasDevice();
+    machine.alsa_opens = !machine.has_dsp && alsa.opens && alsa.opens("");
+    machine.alsa_built = available(alsa);
     return machine;
 }
 
@@ -26,38 +25,22 @@ SinkChoice chooseSink(const Settings& asked, bool chosen, const MachineSound& ma
     if (s.sink == SinkKind::alsa && !machine.alsa_built) {
         s.sink = SinkKind::null;
         s.target.clear();
-        choice.said = "this boxsim was built without ALSA; playing into nothing in real time";
+        choice.said = "this boxsim was built without " +
+                      std::string(sinkEntry(SinkKind::alsa).needs) +
+                      "; playing into nothing in real time";
         choice.warn = choice.lost = true;
         return choice;
     }
-    const std::string pace = s.fast ? ", at once" : "";
-    switch (s.sink) {
-    case SinkKind::wav: choice.said = "sound goes to " + s.target + " (WAV" + pace + ")"; break;
-    case SinkKind::raw:
-        choice.said = "sound goes to " + s.target + " (the bytes as written" + pace + ")";
-        break;
-    case SinkKind::alsa:
-        choice.said =
-            "sound plays through ALSA (" + (s.target.empty() ? "default" : s.target) + ")";
-        break;
-    case SinkKind::machine:
-        choice.said = "sound plays through this machine's /dev/dsp";
+    choice.said = sinkEntry(s.sink).said(s.target, s.fast);
+    if (s.sink == SinkKind::machine && (s.fast || !s.log_path.empty())) {
         // The card stands aside: nothing of its own applies.
-        if (s.fast || !s.log_path.empty()) {
-            choice.said += "; --fast and --dsp-log need one of boxsim's sinks (--dsp)";
-            choice.warn = true;
-        }
-        break;
-    case SinkKind::null:
-        if (chosen) {
-            choice.said =
-                "sound goes nowhere" + std::string(s.fast ? ", at once" : ", in real time");
-        } else {
-            choice.said = "this machine has no /dev/dsp and no ALSA device that opens; playing "
-                          "into nothing in real time (choose a sink with --dsp)";
-            choice.warn = true;
-        }
-        break;
+        choice.said += "; --fast and --dsp-log need one of boxsim's sinks (--dsp)";
+        choice.warn = true;
+    } else if (s.sink == SinkKind::null && !chosen) {
+        choice.said = std::string("this machine has no ") + device_path +
+                      " and no ALSA device that opens; playing into nothing in real time "
+                      "(choose a sink with --dsp)";
+        choice.warn = true;
     }
     return choice;
 }

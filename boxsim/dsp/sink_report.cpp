@@ -10,12 +10,12 @@ std::atomic<bool> lost{false};
 } // namespace
 
 void report(const std::string& line, Loss loss) {
-    if (loss == Loss::sound)
+    if (loss != Loss::none)
         lost = true;
     notice(line);
 }
 
-bool soundWasLost() {
+bool somethingWasLost() {
     return lost;
 }
 

@@ -1,8 +1,8 @@
-// How the stand-in device's sinks tell the person what became of the sound:
-// each report is one notice (boxsim/notices/notices.h) naming the sink and
-// what went wrong. A report of lost sound also makes boxsim end with a
-// non-zero status: a capture that lost nothing is the only kind that ends
-// well.
+// How the stand-in device's sinks and its log tell the person what became
+// of what they were given: each report is one notice
+// (boxsim/notices/notices.h) naming the sink or log and what went wrong. A
+// report of a loss also makes boxsim end with a non-zero status: a capture
+// or log that lost nothing is the only kind that ends well.
 #pragma once
 
 #include <string>
@@ -12,11 +12,12 @@ namespace boxsim::dsp {
 enum class Loss {
     none,  // something to know: the sink in use, a fallback taken
     sound, // sound that was played did not reach the sink
+    calls, // device calls that did not reach the device log
 };
 
 void report(const std::string& line, Loss loss);
-// Some sound has been lost since the session began (or forgetLoss()).
-bool soundWasLost();
+// Something has been lost since the session began (or forgetLoss()).
+bool somethingWasLost();
 void forgetLoss();
 
 } // namespace boxsim::dsp

@@ -4,6 +4,7 @@
 #include "boxsim/dsp/sound_card.h"
 
 #include "boxsim/dsp/call_log.h"
+#include "boxsim/dsp/device_path.h"
 #include "boxsim/dsp/dsp_device.h"
 #include "boxsim/dsp/no_cancel.h"
 #include "boxsim/dsp/sink_report.h"
@@ -29,11 +30,6 @@
 namespace boxsim::dsp {
 namespace {
 
-constexpr const char* device_path = "/dev/dsp";
-// A new open waits this long at most for the previous one to play out. It
-// is counted in the card's own waits, not by the clock, so that a suspended
-// process (Ctrl-Z) does not use it up.
-constexpr auto drain_wait = std::chrono::seconds(2);
 constexpr auto drain_look = std::chrono::milliseconds(5);
 
 using Clock = std::chrono::steady_clock;
@@ -64,57 +60,6 @@ void pause_through(int ms) {
     }
 }
 
-// path, taken from the directory dir (AT_FDCWD: the working directory) with
-// "." and ".." and doubled slashes resolved, is the device's. Links are not
-// followed, as a driver's node has none.
-bool names_device(int dir, const char* path) {
-    if (std::strstr(path, "dsp") == nullptr)
-        return false; // the quick answer for every other open in the process
-    std::string full = path;
-    if (path[0] != '/') {
-        char base[PATH_MAX];
-        if (dir == AT_FDCWD) {
-            if (!getcwd(base, sizeof base))
-                return false;
-        } else {
-            const std::string link = "/proc/self/fd/" + std::to_string(dir);
-            const ssize_t n = readlink(link.c_str(), base, sizeof base - 1);
-            if (n < 0)
-                return false;
-            base[n] = '\0';
-        }
-        full = std::string(base) + "/" + path;
-    }
-    std::vector<std::string> parts;
-    for (std::size_t at = 0; at <= full.size();) {
-        const std::size_t end = std::min(full.find('/', at), full.size());
-        const std::string part = full.substr(at, end - at);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        at = end + 1;
-    }
-    return parts.size() == 2 && parts[0] == "dev" && parts[1] == "dsp";
-}
-
-std::shared_ptr<AudioSink> make_sink(const Settings& settings) {
-    switch (settings.sink) {
-    case SinkKind::wav: return makeWavSink(settings.target);
-    case SinkKind::raw: return makeRawSink(settings.target);
-    case SinkKind::alsa:
-        // Without ALSA built in, the choice of sink has said so already.
-        if (auto alsa = makeAlsaSink(settings.target))
-            return alsa;
-        return makeNullSink();
-    case SinkKind::null:
-    case SinkKind::machine: break;
-    }
-    return makeNullSink();
-}
-
 class SoundCard {
 public:
     static SoundCard& instance() {
@@ -123,7 +68,7 @@ public:
     }
 
     void configure(const Settings& settings) {
-        std::shared_ptr<AudioSink> next = make_sink(settings), old;
+        std::shared_ptr<AudioSink> next = makeSink(settings.sink, settings.target), old;
         {
             std::lock_guard<std::mutex> hold(lock_);
             settings_ = settings;
@@ -137,7 +82,7 @@ public:
 
     // However the path is spelt: "//dev/dsp", "/dev/./dsp", "dsp" in /dev.
     bool serves(int dir, const char* path) {
-        if (!path || !names_device(dir, path))
+        if (!path || !namesDevice(dir, path))
             return false;
         std::lock_guard<std::mutex> hold(lock_);
         return settings_.sink != SinkKind::machine;
@@ -177,7 +122,7 @@ public:
         // non-blocking open does not wait for it. A sink that has stopped
         // taking sound leaves the device busy.
         const bool nonblocking = flags & O_NONBLOCK;
-        switch (waitDrained(nonblocking ? std::chrono::milliseconds(0) : drain_wait, false)) {
+        switch (waitDrained(nonblocking ? std::chrono::milliseconds(0) : sink_grace, false)) {
         case Wait::done: break;
         case Wait::cut_short: return -1;
         case Wait::timed_out:
@@ -356,7 +301,9 @@ public:
     }
 
     void finish(std::chrono::milliseconds timeout) {
-        if (!waitUntilIdle(timeout)) {
+        const bool played_out = waitUntilIdle(timeout);
+        log_.finish(timeout);
+        if (!played_out) {
             report("the sink stopped taking sound; what it had not taken when boxsim ended is "
                    "lost",
                    Loss::sound);
@@ -551,10 +498,6 @@ bool waitUntilIdle(std::chrono::milliseconds timeout) {
 }
 void finish(std::chrono::milliseconds timeout) {
     SoundCard::instance().finish(timeout);
-}
-
-bool namesDevice(const std::string& path) {
-    return names_device(AT_FDCWD, path.c_str());
 }
 
 } // namespace boxsim::dsp

@@ -11,20 +11,14 @@
 // time, for writing.
 #pragma once
 
+#include "boxsim/dsp/sink_table.h"
+
 #include <chrono>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 namespace boxsim::dsp {
-
-enum class SinkKind {
-    null,    // nothing, at real-time pace
-    wav,     // a WAV file
-    raw,     // the bytes as written
-    alsa,    // live sound through ALSA
-    machine, // this machine's own /dev/dsp: the card stands aside
-};
 
 struct Settings {
     SinkKind sink = SinkKind::null;
@@ -51,10 +45,11 @@ void configure(const Settings& settings);
 std::vector<std::string> deviceCalls();
 void clearDeviceCalls();
 
-// True for a path that names the card's node, however it is spelt
-// ("//dev/dsp", "/dev/./dsp"): a capture or a log written there would be the
-// card itself.
-bool namesDevice(const std::string& path);
+// What a sink that has stopped taking sound is given: an open that follows
+// a close waits this long for the last sound to play out, and the end of
+// the session as long for all of it. Counted in the card's own waits, not
+// by the clock, so that a suspended process (Ctrl-Z) does not use it up.
+inline constexpr std::chrono::milliseconds sink_grace{2000};
 
 // Devices opened and not yet closed.
 std::size_t openDevices();
@@ -62,7 +57,8 @@ std::size_t openDevices();
 bool waitUntilIdle(std::chrono::milliseconds timeout);
 // The end of the session: waits up to timeout for every device to play out,
 // then lets the sink go (a WAV file gets its final header). A sink that has
-// not taken everything by then is left behind and reported as lost sound.
-void finish(std::chrono::milliseconds timeout);
+// not taken everything by then is left behind and reported as lost sound;
+// the device log is given as long for what it holds.
+void finish(std::chrono::milliseconds timeout = sink_grace);
 
 } // namespace boxsim::dsp

@@ -2,6 +2,7 @@
 // disk at /hdd, serves /dev/dsp, and runs the plug-in's window in the
 // terminal or from a key script, as often as the user starts it. The
 // plug-in stays loaded until the host quits.
+#include "boxsim/dsp/output_path.h"
 #include "boxsim/dsp/sink_choice.h"
 #include "boxsim/dsp/sink_report.h"
 #include "boxsim/dsp/sound_card.h"
@@ -17,6 +18,7 @@
 #include "boxsim/hdd/box_root.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
+#include "boxsim/notices/notice_text.h"
 #include "boxsim/notices/notices.h"
 #include "boxsim/toolkit/kill_at.h"
 #include "boxsim/toolkit/kill_model.h"
@@ -39,7 +41,7 @@
 namespace {
 
 int fail(const std::string& message, int code = 1) {
-    std::fprintf(stderr, "boxsim: %s\n", message.c_str());
+    boxsim::sayOnStderr(message);
     return code;
 }
 
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error))
         return fail(error + " (boxsim --help shows the options)", 2);
     if (options.help) {
-        std::printf("%s\n%s", usage, helpText().c_str());
+        std::printf("%s\n%s", usage().c_str(), helpText().c_str());
         return 0;
     }
 
@@ -124,20 +126,30 @@ int main(int argc, char** argv) {
 
     if (options.hdd) {
         struct stat st;
+        const std::string hdd = quotedName(*options.hdd);
         if (stat(options.hdd->c_str(), &st) != 0)
-            return fail("--hdd " + *options.hdd + ": " + std::strerror(errno), 2);
+            return fail("--hdd " + hdd + ": " + std::strerror(errno), 2);
         if (!S_ISDIR(st.st_mode))
-            return fail("--hdd " + *options.hdd + " is not a folder", 2);
+            return fail("--hdd " + hdd + " is not a folder", 2);
         if (!enterBoxRoot({{"hdd", *options.hdd}}, error))
-            return fail("cannot show " + *options.hdd + " at /hdd: " + error);
+            return fail("cannot show " + hdd + " at /hdd: " + error);
     }
+    const dsp::Settings& dsp = options.dsp;
+    if (!dsp.log_path.empty() && options.dsp_chosen &&
+        dsp::sinkEntry(dsp.sink).target == dsp::SinkTarget::file &&
+        dsp::sameFile(dsp.log_path, dsp.target))
+        return fail("--dsp-log " + quotedName(dsp.log_path) +
+                        " is the capture's own file: the log would overwrite the sound",
+                    2);
 
     PluginLibrary plugin(options.plugin);
     if (!plugin.entry())
         return fail(plugin.error());
 
-    // A sink that stops reading ends its capture with a word, not boxsim.
+    // A sink that stops reading, or a file grown past the user's limit,
+    // ends its capture or log with a word, not boxsim.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     dsp::SinkChoice sink =
         dsp::chooseSink(options.dsp, options.dsp_chosen, dsp::probeMachineSound());
     // A long session must not keep every device call in memory.
@@ -190,11 +202,11 @@ int main(int argc, char** argv) {
     front.reset();
     plugin.unload();
     // A sink that stopped taking sound gets a bounded time, then is dropped.
-    dsp::finish(std::chrono::seconds(2));
+    dsp::finish();
     std::cout.flush();
     if (!failure.empty())
         return fail("keys: " + failure, 2);
     // Ended by a signal, the host says so as a shell expects; sound that did
     // not reach the chosen sink is a failure too.
-    return shutdownExitStatus().value_or(dsp::soundWasLost() ? 1 : result);
+    return shutdownExitStatus().value_or(dsp::somethingWasLost() ? 1 : result);
 }

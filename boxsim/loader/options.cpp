@@ -1,6 +1,9 @@
 #include "boxsim/loader/options.h"
 
+#include "boxsim/dsp/sink_table.h"
+#include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/frontend/screen/screen_size.h"
+#include "boxsim/notices/notice_text.h"
 #include "boxsim/toolkit/key_table.h"
 
 #include <algorithm>
@@ -10,10 +13,12 @@
 
 namespace boxsim {
 
-const char* const usage =
-    "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp alsa[:NAME]|wav:FILE|raw:FILE|null]\n"
-    "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
-    "              [--kill cancel|cancel-nowait] [--kill-at N] [--headless --keys SCRIPT]\n";
+std::string usage() {
+    return "usage: boxsim [--plugin PATH] [--hdd DIR] [--dsp " + dsp::sinkForms() +
+           "]\n"
+           "              [--fast] [--dsp-log FILE] [--screen terminal|window]\n"
+           "              [--kill cancel|cancel-nowait] [--kill-at N] [--headless --keys SCRIPT]\n";
+}
 
 std::string helpText() {
     std::string out =
@@ -21,7 +26,10 @@ std::string helpText() {
         "\n"
         "  --plugin PATH   the plug-in to load (the built tivra.so)\n"
         "  --hdd DIR       show DIR at /hdd, in a private mount namespace\n"
-        "  --dsp SINK      where /dev/dsp plays: alsa[:NAME], wav:FILE, raw:FILE or null\n"
+        "  --dsp SINK      where /dev/dsp plays, one of:\n" +
+        dsp::sinkHelp("                    ") +
+        "                  without it this machine's own /dev/dsp, else ALSA's\n"
+        "                  default device if it opens, else nothing\n"
         "  --fast          the device takes data at once instead of in real time\n"
         "  --dsp-log FILE  append one line per device call to FILE\n"
         "  --screen terminal|window\n"
@@ -75,36 +83,25 @@ std::string helpText() {
     out += "Between runs the host's own screen: OK starts the plug-in again, exit or\n"
            "quit leaves. Ctrl-C quits at any time, in the window too.\n"
            "\n"
-           "Exit status: the plug-in's last result; 130 after Ctrl-C or SIGINT, 143\n"
-           "after SIGTERM, 129 after SIGHUP, each once the host has shut down in order\n"
-           "(window closed, playback stopped, device closed, plug-in unloaded); 2 for\n"
-           "a wrong option or key script, 1 for a plug-in that does not load or for\n"
-           "sound that did not reach the chosen sink (each said on stderr).\n";
+           "Exit status: the plug-in's last result; 128 + the signal's number after\n"
+           "Ctrl-C or one of these signals:\n ";
+    for (const ShutdownSignal& signal : shutdown_signals)
+        out += " " + std::string(signal.name) + " " + std::to_string(128 + signal.number);
+    out += "\n"
+           "each once the host has shut down in order (window closed, playback stopped,\n"
+           "capture and device log closed, plug-in unloaded); 2 for a wrong option or\n"
+           "key script, 1 for a plug-in that does not load or for sound or device\n"
+           "calls that did not reach the chosen sink or log (each said on stderr).\n";
     return out;
 }
 
 namespace {
 
-bool parse_sink(const std::string& value, dsp::Settings& settings, std::string& error) {
-    const auto colon = value.find(':');
-    const std::string kind = value.substr(0, colon);
-    const std::string rest = colon == std::string::npos ? "" : value.substr(colon + 1);
-    if (kind == "alsa") {
-        settings.sink = dsp::SinkKind::alsa;
-        settings.target = rest;
-        return true;
-    }
-    if (kind == "null" && colon == std::string::npos) {
-        settings.sink = dsp::SinkKind::null;
-        return true;
-    }
-    if ((kind == "wav" || kind == "raw") && !rest.empty()) {
-        settings.sink = kind == "wav" ? dsp::SinkKind::wav : dsp::SinkKind::raw;
-        settings.target = rest;
-        return true;
-    }
-    error = "--dsp takes alsa[:NAME], wav:FILE, raw:FILE or null, not \"" + value + "\"";
-    return false;
+// What an option's value names, for the error when it is empty.
+const char* named_by(const std::string& option) {
+    return option == "--hdd"                                                     ? "a folder"
+           : option == "--plugin" || option == "--dsp-log" || option == "--keys" ? "a file"
+                                                                                 : nullptr;
 }
 
 } // namespace
@@ -118,6 +115,12 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             out = argv[++i];
+            // dlopen("") would be boxsim itself; open("") fails with a word
+            // that names nothing.
+            if (out.empty() && named_by(arg)) {
+                error = arg + " needs " + named_by(arg) + ", not an empty name";
+                return false;
+            }
             return true;
         };
         std::string v;
@@ -129,7 +132,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             options.hdd = v;
         } else if (arg == "--dsp") {
-            if (!value(v) || !parse_sink(v, options.dsp, error))
+            if (!value(v) || !dsp::parseSink(v, options.dsp.sink, options.dsp.target, error))
                 return false;
             options.dsp_chosen = true;
         } else if (arg == "--fast") {
@@ -145,7 +148,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             } else if (v == "window") {
                 options.screen = Options::Screen::window;
             } else {
-                error = "--screen takes terminal or window, not \"" + v + "\"";
+                error = "--screen takes terminal or window, not " + quotedName(v);
                 return false;
             }
         } else if (arg == "--kill") {
@@ -153,7 +156,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             const auto model = killModelNamed(v);
             if (!model) {
-                error = "--kill takes cancel or cancel-nowait, not \"" + v + "\"";
+                error = "--kill takes cancel or cancel-nowait, not " + quotedName(v);
                 return false;
             }
             options.kill = *model;
@@ -164,7 +167,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             errno = 0;
             const long n = std::strtol(v.c_str(), &end, 10);
             if (v.empty() || *end || errno || n < 1 || n > 1000000000) {
-                error = "--kill-at takes a point's number, 1 or more, not \"" + v + "\"";
+                error = "--kill-at takes a point's number, 1 or more, not " + quotedName(v);
                 return false;
             }
             options.kill_at = static_cast<int>(n);
@@ -176,7 +179,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {
-            error = "unknown option \"" + arg + "\"";
+            error = "unknown option " + quotedName(arg);
             return false;
         }
     }

@@ -30,7 +30,7 @@ struct Options {
 // False with a one-line reason in error for anything it does not accept.
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
-extern const char* const usage;
+std::string usage();
 // What --help prints after the usage line: the options, key scripts, the
 // keys (from the key table) and the exit statuses.
 std::string helpText();

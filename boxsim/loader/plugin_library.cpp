@@ -1,5 +1,7 @@
 #include "boxsim/loader/plugin_library.h"
 
+#include "boxsim/notices/notice_text.h"
+
 #include <dlfcn.h>
 
 namespace boxsim {
@@ -7,14 +9,17 @@ namespace boxsim {
 PluginLibrary::PluginLibrary(const std::string& path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
-        const char* why = dlerror();
-        error_ = "cannot load plug-in: " + std::string(why ? why : path);
+        // dlerror() names the file first, whole: it is quoted here instead.
+        std::string why = dlerror();
+        if (why.rfind(path + ": ", 0) == 0)
+            why.erase(0, path.size() + 2);
+        error_ = "cannot load plug-in " + quotedName(path) + ": " + why;
         return;
     }
     dlerror();
     void* symbol = dlsym(handle_, "plugin_exec");
     if (!symbol) {
-        error_ = path + " has no plugin_exec entry point";
+        error_ = quotedName(path) + " has no plugin_exec entry point";
         return;
     }
     entry_ = reinterpret_cast<PluginEntry>(symbol);

@@ -1,7 +1,8 @@
 // The notices said so far, and whether stderr or a front end shows them.
 #include "boxsim/notices/notices.h"
 
-#include <cstdio>
+#include "boxsim/notices/notice_text.h"
+
 #include <mutex>
 
 namespace boxsim {
@@ -25,16 +26,16 @@ Board& board() {
 void notice(const std::string& line) {
     Board& b = board();
     std::lock_guard<std::mutex> hold(b.lock);
-    b.lines.push_back(line);
+    b.lines.push_back(printableLine(line));
     b.for_stderr.push_back(true);
     if (!b.on_screen)
-        std::fprintf(stderr, "boxsim: %s\n", line.c_str());
+        sayOnStderr(b.lines.back());
 }
 
 void inform(const std::string& line) {
     Board& b = board();
     std::lock_guard<std::mutex> hold(b.lock);
-    b.lines.push_back(line);
+    b.lines.push_back(printableLine(line));
     b.for_stderr.push_back(false);
 }
 

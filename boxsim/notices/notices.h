@@ -14,8 +14,9 @@
 
 namespace boxsim {
 
-// Says one line (no "boxsim: " prefix, no newline). Kept for the front end,
-// and written to stderr as "boxsim: LINE" unless a front end shows notices.
+// Says one line (no "boxsim: " prefix, no newline; kept as printableLine()
+// has it). Kept for the front end, and written to stderr as sayOnStderr()
+// writes it unless a front end shows notices.
 void notice(const std::string& line);
 // Says one line that only a screen shows, never stderr: what is in use
 // ("sound goes to out.wav"), which scripts need not be told.

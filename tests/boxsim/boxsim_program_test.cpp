@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,48 +60,153 @@ protected:
     testfs::ScratchDir dir_;
 };
 
-void expectOneLineError(const Outcome& o, int code, const std::string& gist) {
-    EXPECT_EQ(o.exit_code, code) << o.err;
-    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
-    EXPECT_EQ(o.err.rfind("boxsim: ", 0), 0u) << o.err;
-    EXPECT_NE(o.err.find(gist), std::string::npos) << o.err;
-}
-
 } // namespace
 
-// Which mistakes are caught, and their words, are the options' and the key
-// scripts' own tests; here, that each ends boxsim with one line.
-TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
-    dir_.touch("file");
-    const std::string nothing = script("");
+// Every option's value and every file boxsim writes that cannot be used is
+// said in one line, with the status it ends with; a named pipe nobody reads
+// is said and holds nothing up. Key scripts have their own rows.
+TEST_F(BoxsimProgram, EachInputAndOutputThatCannotBeUsedIsSaidInOneLineWithItsStatus) {
+    dir_.mkdir("disk");
+    // Long enough for a device log of more than the limit below.
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/a.flac", {}, 5));
+    dir_.mkdir("folder");
+    dir_.touch("file", std::string(100, 'x'));
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+    ASSERT_EQ(std::system(("cp " + quoted(NO_ENTRY_PLUGIN) + " " + quoted(dir_ / "p.so")).c_str()),
+              0);
+    const std::string d = dir_.path();
+    const std::string long_value = "\x1b[2J" + std::string(99996, 'x');
+    const std::string help = " (boxsim --help shows the options)";
+    const std::string play = script("down ok idle exit"), nothing = script("");
+    const std::string bad_wait = script("down\nwait 2147483648");
+    // A disk that fills up, as the process's limit on a file's size has it.
+    const std::string full_disk = "ulimit -f 1;";
     const struct {
-        std::vector<std::string> args;
-        int code;
-        std::string gist;
-    } cases[] = {
-        {{"--bogus"}, 2, "unknown option \"--bogus\""},
-        {{"--headless", "--keys", script("down\nwait 2147483648")},
-         2,
-         "keys2: line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
-        {{"--hdd", dir_ / "file", "--headless", "--keys", nothing}, 2, "is not a folder"},
-        {{"--hdd", dir_ / "missing", "--headless", "--keys", nothing},
-         2,
-         "missing: No such file or directory"},
-        {{"--plugin", dir_ / "file", "--headless", "--keys", nothing}, 1, "cannot load plug-in"},
-        {{"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", nothing}, 1, "has no plugin_exec"},
-        {{"--dsp", "null", "--headless", "--keys", script("launch")},
-         2,
-         "keys: \"launch\" while the plug-in's window is open"},
-        // The device's own node, however spelt, is neither capture nor log.
-        {{"--dsp", "wav://dev/dsp", "--headless", "--keys", nothing},
+        std::vector<std::string> option_and_value;
+        int status;
+        std::string line;
+        std::string limit = "";
+        bool whole_line = true; // else the line's start
+    } rows[] = {
+        {{"--dsp-log", ""}, 2, "--dsp-log needs a file, not an empty name" + help},
+        {{"--dsp-log", d + "/folder"},
          1,
-         "cannot open //dev/dsp: Invalid argument"},
-        {{"--dsp", "null", "--dsp-log", "/dev/../dev/dsp", "--headless", "--keys", nothing},
+         "cannot write the device log \"" + d + "/folder\": Is a directory; nothing is logged"},
+        {{"--dsp-log", "/dev/zero"},
+         1,
+         "cannot write the device log \"/dev/zero\": it is a device, not a file or a pipe; "
+         "nothing is logged"},
+        {{"--dsp-log", "/dev/full"},
+         1,
+         "cannot write the device log \"/dev/full\": it is a device, not a file or a pipe; "
+         "nothing is logged"},
+        {{"--dsp-log", "/dev/../dev/dsp"},
+         1,
+         "cannot write the device log \"/dev/../dev/dsp\": it is the device itself; nothing is "
+         "logged"},
+        {{"--dsp-log", d + "/calls.log"},
+         1,
+         "cannot write the device log \"" + d + "/calls.log\": File too large; it ends after ",
+         full_disk,
+         false},
+        {{"--dsp-log", d + "/fifo"},
          0,
-         "log /dev/../dev/dsp: it is the device itself"},
+         "nobody reads \"" + d + "/fifo\" yet; the device log waits for a reader"},
+        {{"--dsp", "wav:" + d + "/out.wav", "--dsp-log", d + "/./out.wav"},
+         2,
+         "--dsp-log \"" + d +
+             "/./out.wav\" is the capture's own file: the log would overwrite "
+             "the sound"},
+        {{"--dsp", "wav:"},
+         2,
+         "--dsp takes alsa[:NAME], wav:FILE, raw:FILE or null, not \"wav:\"" + help},
+        {{"--dsp", "wav:" + d + "/folder"},
+         1,
+         "cannot open \"" + d + "/folder\": Is a directory; the WAV capture plays into nothing"},
+        {{"--dsp", "raw:/dev/zero"},
+         1,
+         "cannot open \"/dev/zero\": it is a device, not a file or a pipe; the raw capture plays "
+         "into nothing"},
+        {{"--dsp", "wav:/dev/full"},
+         1,
+         "cannot open \"/dev/full\": it is a device, not a file or a pipe; the WAV capture plays "
+         "into nothing"},
+        {{"--dsp", "wav://dev/dsp"},
+         1,
+         "cannot open \"//dev/dsp\": it is the device itself; the WAV capture plays into nothing"},
+        {{"--dsp", "raw:" + d + "/out.raw"},
+         1,
+         "cannot write \"" + d + "/out.raw\": File too large; the raw capture ends after ",
+         full_disk,
+         false},
+        {{"--dsp", "raw:" + d + "/fifo"},
+         0,
+         "nobody reads \"" + d + "/fifo\" yet; the raw capture waits for a reader"},
+        {{"--plugin", ""}, 2, "--plugin needs a file, not an empty name" + help},
+        {{"--plugin", d + "/file"},
+         1,
+         "cannot load plug-in \"" + d + "/file\": invalid ELF header"},
+        {{"--plugin", d + "/p.so"}, 1, "\"" + d + "/p.so\" has no plugin_exec entry point"},
+        {{"--hdd", ""}, 2, "--hdd needs a folder, not an empty name" + help},
+        {{"--hdd", d + "/file"}, 2, "--hdd \"" + d + "/file\" is not a folder"},
+        {{"--hdd", d + "/missing"}, 2, "--hdd \"" + d + "/missing\": No such file or directory"},
+        {{"--screen", long_value},
+         2,
+         "--screen takes terminal or window, not \"\\x1b[2J" + std::string(56, 'x') +
+             "\"... (100000 bytes)" + help},
+        {{"--b\x01gus"}, 2, "unknown option \"--b\\x01gus\"" + help},
+        {{"--keys", bad_wait},
+         2,
+         bad_wait +
+             ": line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
+        {{"--keys", script("launch")}, 2, "keys: \"launch\" while the plug-in's window is open"},
     };
-    for (const auto& c : cases)
-        expectOneLineError(boxsim(c.args), c.code, c.gist);
+    for (const auto& row : rows) {
+        std::vector<std::string> args = row.option_and_value;
+        const bool sink_chosen = std::count(args.begin(), args.end(), "--dsp") > 0;
+        const bool plays = !row.limit.empty();
+        if (!sink_chosen)
+            args.insert(args.end(), {"--dsp", "null"});
+        args.insert(args.end(), {"--fast", "--headless"});
+        if (std::count(args.begin(), args.end(), "--keys") == 0)
+            args.insert(args.end(), {"--keys", plays ? play : nothing});
+        if (std::count(args.begin(), args.end(), "--hdd") == 0)
+            args.insert(args.end(), {"--hdd", d + "/disk"});
+        const Outcome o = boxsim(args, row.limit);
+        const std::string& said = row.option_and_value.back();
+        EXPECT_EQ(o.exit_code, row.status) << said << ": " << o.err;
+        const std::string expected = "boxsim: " + row.line;
+        EXPECT_EQ(row.whole_line ? o.err : o.err.substr(0, expected.size()),
+                  row.whole_line ? expected + "\n" : expected)
+            << said;
+        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    }
+}
+
+// Each, like SIGTERM, first closes the capture with a header that says what
+// it holds and the device log with the device's close.
+TEST_F(BoxsimProgram, TheSignalsThatEndItEndItInOrderWith128AndTheirNumber) {
+    dir_.mkdir("disk");
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/long.flac", {}, 30.0));
+    const std::string keys = script("down ok wait 60000");
+    for (const auto& [signal, status] :
+         {std::pair{"QUIT", 131}, {"USR1", 138}, {"USR2", 140}, {"ALRM", 142}}) {
+        const std::string wav = dir_ / (std::string(signal) + ".wav");
+        const std::string log = dir_ / (std::string(signal) + ".log");
+        const Outcome o =
+            boxsim({"--hdd", dir_ / "disk", "--dsp", "wav:" + wav, "--dsp-log", log, "--headless",
+                    "--keys", keys},
+                   "", std::string("& pid=$!; sleep 1; kill -") + signal + " $pid; wait $pid");
+        EXPECT_EQ(o.exit_code, status) << signal << ": " << o.err;
+        const auto bytes = testaudio::readFile(wav);
+        ASSERT_GT(bytes.size(), 44u) << signal;
+        const std::size_t data = bytes[40] | bytes[41] << 8 | bytes[42] << 16 |
+                                 static_cast<std::size_t>(bytes[43]) << 24;
+        EXPECT_EQ(data, bytes.size() - 44) << signal;
+        const std::string calls = text(log);
+        EXPECT_EQ(calls.substr(calls.size() - std::min<std::size_t>(calls.size(), 6)), "close\n")
+            << signal;
+    }
 }
 
 TEST_F(BoxsimProgram, StartedWithoutStandardInputOrOutputItsDumpsStayOutOfItsFiles) {
@@ -110,6 +216,14 @@ TEST_F(BoxsimProgram, StartedWithoutStandardInputOrOutputItsDumpsStayOutOfItsFil
                              "", "<&- >&-");
     EXPECT_EQ(o.exit_code, 0) << o.err;
     EXPECT_EQ(text(dir_ / "out.raw"), "");
+    // The device log, the first file opened here, is descriptor 0.
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/a.flac", {}, 0.2));
+    const Outcome logged =
+        boxsim({"--hdd", dir_ / "disk", "--fast", "--dsp", "null", "--dsp-log", dir_ / "calls.log",
+                "--headless", "--keys", script("dump down ok idle")},
+               "", "<&- >&-");
+    EXPECT_EQ(logged.exit_code, 0) << logged.err;
+    EXPECT_EQ(text(dir_ / "calls.log").rfind("open /dev/dsp\n", 0), 0u);
 }
 
 TEST_F(BoxsimProgram, TheHostRunsThePlugInAgainAndStopsWhatPlaysWhenItQuits) {

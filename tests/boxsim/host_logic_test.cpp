@@ -9,6 +9,7 @@
 #include "boxsim/frontend/screen/text_fit.h"
 #include "boxsim/frontend/script/key_script.h"
 #include "boxsim/loader/options.h"
+#include "boxsim/notices/notice_text.h"
 
 #include <gtest/gtest.h>
 
@@ -90,11 +91,33 @@ TEST(HostOptions, EachOptionLandsAndEveryMistakeIsNamed) {
     ASSERT_TRUE(parseOptions(17, all, o, error));
     EXPECT_TRUE(o.kill == KillModel::cancel_nowait);
     EXPECT_EQ(o.plugin + *o.hdd + o.dsp.target + o.dsp.log_path + o.keys, "p.so/d/o.wavlk");
-    EXPECT_TRUE(o.dsp.sink == dsp::SinkKind::wav && o.dsp_chosen && o.dsp.fast && o.headless);
-    EXPECT_TRUE(o.screen == Options::Screen::window && !o.help);
+    EXPECT_EQ(o.dsp.sink, dsp::SinkKind::wav);
+    EXPECT_TRUE(o.dsp_chosen);
+    EXPECT_TRUE(o.dsp.fast);
+    EXPECT_TRUE(o.headless);
+    EXPECT_EQ(o.screen, Options::Screen::window);
+    EXPECT_FALSE(o.help);
     const std::string help = helpText();
-    for (const char* said : {"F10/p           standby", "pgdown", "130 after Ctrl-C", "143"})
+    for (const char* said : {"F10/p           standby", "pgdown", "SIGINT 130", "SIGALRM 142"})
         EXPECT_NE(help.find(said), std::string::npos) << said;
+}
+
+TEST(NoticeText, ANameIsQuotedCutAndEscapedSoThatALineStaysOneShortLine) {
+    const std::string sixty(60, 'x');
+    const struct {
+        std::string name, quoted;
+    } cases[] = {
+        {"out.wav", "\"out.wav\""},
+        {"", "\"\""},
+        {"a\"b\\c", "\"a\\\"b\\\\c\""},
+        {std::string("a\0\n\x7f\xc3\xa9~ ", 8), "\"a\\x00\\x0a\\x7f\\xc3\\xa9~ \""},
+        {sixty, "\"" + sixty + "\""},
+        {sixty + "y", "\"" + sixty + "\"... (61 bytes)"},
+        {std::string(59, 'x') + "\n\n", "\"" + std::string(59, 'x') + "\\x0a\"... (61 bytes)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quotedName(c.name), c.quoted);
+    EXPECT_EQ(stderrLine("a\tb\r\xff"), "boxsim: a\\x09b\\x0d\\xff\n");
 }
 
 TEST(KeyScript, WordsBecomeStepsAndAMistakeNamesItsLineAndWord) {

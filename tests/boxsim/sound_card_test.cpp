@@ -6,6 +6,7 @@
 #include "boxsim/toolkit/kill_model.h"
 #include "host/ethread.h"
 #include "tests/support/flac_maker.h"
+#include "tests/support/open_fds.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -191,8 +192,12 @@ TEST_F(SoundCard, AWavFileCarriesTheFormatAndLittleEndianSamples) {
         return std::size_t{wav[at]} | std::size_t{wav[at + 1]} << 8 |
                std::size_t{wav[at + 2]} << 16 | std::size_t{wav[at + 3]} << 24;
     };
-    EXPECT_TRUE(u32(4) == wav.size() - 8 && u32(40) == wav.size() - 44 && wav[20] == 1 &&
-                wav[22] == 2 && u32(24) == 44100 && wav[34] == 16);
+    EXPECT_EQ(u32(4), wav.size() - 8);
+    EXPECT_EQ(u32(40), wav.size() - 44);
+    EXPECT_EQ(wav[20], 1) << "PCM";
+    EXPECT_EQ(wav[22], 2) << "channels";
+    EXPECT_EQ(u32(24), 44100u);
+    EXPECT_EQ(wav[34], 16) << "bits";
     Bytes expected{0x34, 0x12, 0xCD, 0xAB};
     for (std::size_t i = 0; i < more.size(); i += 2)
         expected.insert(expected.end(), {more[i + 1], more[i]});
@@ -281,14 +286,15 @@ TEST_F(SoundCard, OpensRacingEachOtherGetOneDeviceAndOneRefusal) {
 }
 
 TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
-    // A folder that is not there (said before anything plays), a device
-    // that takes nothing, a disk that fills up (the most this process may
-    // write to a file), a pipe whose reader has gone, a pipe nobody reads
+    // A folder that is not there and a device that keeps nothing (said
+    // before anything plays), a disk that fills up (the most this process
+    // may write to a file), a pipe whose reader has gone, a pipe nobody reads
     // (given a bounded time at the end of the session).
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
     int gone[2], stuck[2];
-    ASSERT_TRUE(pipe(gone) == 0 && pipe(stuck) == 0);
+    ASSERT_EQ(pipe(gone), 0);
+    ASSERT_EQ(pipe(stuck), 0);
     close(gone[0]);
     const auto fd_path = [](int fd) { return "/proc/self/fd/" + std::to_string(fd); };
     const struct {
@@ -297,7 +303,7 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
         bool said_at_start;
     } cases[] = {
         {dsp::SinkKind::wav, dir_ / "missing/out.wav", "No such file or directory", true},
-        {dsp::SinkKind::wav, "/dev/full", "No space left on device", false},
+        {dsp::SinkKind::wav, "/dev/full", "it is a device, not a file or a pipe", true},
         {dsp::SinkKind::wav, dir_ / "full.wav", "File too large", false},
         {dsp::SinkKind::raw, fd_path(gone[1]), "Broken pipe", false},
         {dsp::SinkKind::raw, fd_path(stuck[1]), "stopped taking sound", false},
@@ -327,7 +333,7 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
         EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << c.target;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_NE(said.find(c.gist), std::string::npos) << said;
-        EXPECT_TRUE(dsp::soundWasLost()) << c.target;
+        EXPECT_TRUE(dsp::somethingWasLost()) << c.target;
     }
     // The full disk's file is whole: its header gives the bytes it holds.
     const Bytes wav = testaudio::readFile(dir_ / "full.wav");
@@ -365,6 +371,71 @@ TEST_F(SoundCard, ACaptureThatLosesSoundSaysSoOnceAndKeepsAConsistentFile) {
     while (!dsp::waitUntilIdle(10ms))
         read(reader, drain.data(), drain.size());
     close(reader);
+    dsp::forgetLoss();
+}
+
+// A capture or a log into a named pipe nobody reads yet holds nothing up;
+// a reader that comes later gets everything, through one descriptor that
+// is let go of with the sink or log.
+TEST_F(SoundCard, ANamedPipeReadLateIsOpenedOnceAndGetsEverything) {
+    const struct {
+        dsp::SinkKind sink;
+        bool logs;
+        std::string said, got;
+    } cases[] = {
+        {dsp::SinkKind::raw, false, "the raw capture waits for a reader", "abcdabcd"},
+        {dsp::SinkKind::null, true, "the device log waits for a reader",
+         "open /dev/dsp\nwrite 4\nclose\nopen /dev/dsp\nwrite 4\nclose\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string fifo = dir_ / ("late" + std::to_string(c.logs));
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+        dsp::Settings s;
+        s.sink = c.sink;
+        s.target = c.logs ? "" : fifo;
+        s.log_path = c.logs ? fifo : "";
+        s.fast = true;
+        ::testing::internal::CaptureStderr();
+        dsp::configure(s);
+        const auto before = testfs::openDescriptors();
+        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        for (int play = 0; play < 2; ++play) {
+            const int fd = open("/dev/dsp", O_WRONLY);
+            EXPECT_EQ(write(fd, "abcd", 4), 4);
+            close(fd);
+            EXPECT_TRUE(dsp::waitUntilIdle(5s));
+        }
+        dsp::configure({}); // lets the sink and the log go
+        char got[128] = {};
+        ASSERT_GT(read(reader, got, sizeof got - 1), 0) << c.said;
+        EXPECT_STREQ(got, c.got.c_str());
+        close(reader);
+        EXPECT_EQ(testfs::openDescriptors(), before) << c.said;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "boxsim: nobody reads \"" + fifo + "\" yet; " + c.said + "\n");
+    }
+}
+
+TEST_F(SoundCard, ADeviceLogNobodyReadsEndsAtItsBoundInOneLine) {
+    const std::string fifo = dir_ / "calls.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    dsp::Settings s;
+    s.sink = dsp::SinkKind::null;
+    s.log_path = fifo;
+    s.record = false;
+    dsp::configure(s);
+    dsp::forgetLoss();
+    ::testing::internal::CaptureStderr();
+    const int fd = open("/dev/dsp", O_WRONLY);
+    // 26 bytes a line: more than a mebibyte.
+    int stereo = 1;
+    for (int i = 0; i < 50000; ++i)
+        ioctl(fd, SNDCTL_DSP_STEREO, &stereo);
+    close(fd);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "boxsim: cannot write the device log \"" + fifo +
+                  "\": nobody reads it; nothing is logged\n");
+    EXPECT_TRUE(dsp::somethingWasLost());
     dsp::forgetLoss();
 }
 
@@ -456,7 +527,7 @@ TEST_F(SoundCard, WithNoThreadOrDescriptorLeftAnOpenFailsAndIsNotLogged) {
         const bool no_thread = open("/dev/dsp", O_WRONLY) == -1 && errno == EAGAIN;
         const auto c = dsp::deviceCalls();
         _exit(!limited ? 2
-              : idle && no_fd && no_thread && dsp::soundWasLost() &&
+              : idle && no_fd && no_thread && dsp::somethingWasLost() &&
                       std::count(c.begin(), c.end(), "open /dev/dsp") == 0
                   ? 0
                   : 1);
@@ -483,10 +554,11 @@ TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarnin
     };
     for (const auto& c : cases) {
         const auto choice = dsp::chooseSink(wav, c.chosen, {c.has_dsp, c.alsa_opens});
-        EXPECT_TRUE(choice.settings.sink == c.sink && choice.warn == c.warn) << choice.said;
+        EXPECT_EQ(choice.settings.sink, c.sink) << choice.said;
+        EXPECT_EQ(choice.warn, c.warn) << choice.said;
         EXPECT_EQ(choice.settings.target.empty(), !c.chosen) << choice.said;
     }
-    EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to out.wav (WAV)");
+    EXPECT_EQ(dsp::chooseSink(wav, true, {}).said, "sound goes to \"out.wav\" (WAV)");
     // The machine's own device takes the sound past the card and its log.
     dsp::Settings logged;
     logged.log_path = "calls.log";
@@ -496,5 +568,6 @@ TEST(SinkChoice, WhatWasAskedForElseTheMachinesOwnElseAlsaElseNothingWithAWarnin
     dsp::Settings alsa;
     alsa.sink = dsp::SinkKind::alsa;
     const auto none = dsp::chooseSink(alsa, true, {false, false, false});
-    EXPECT_TRUE(none.settings.sink == dsp::SinkKind::null && none.lost) << none.said;
+    EXPECT_EQ(none.settings.sink, dsp::SinkKind::null);
+    EXPECT_TRUE(none.lost) << none.said;
 }

@@ -1,8 +1,7 @@
 #include "boxsim/frontend/drivers/notices_on_screen.h"
 
+#include "boxsim/notices/notice_text.h"
 #include "boxsim/notices/notices.h"
-
-#include <cstdio>
 
 namespace boxsim {
 
@@ -13,7 +12,7 @@ NoticesOnScreen::NoticesOnScreen() : before_(noticeCount()) {
 NoticesOnScreen::~NoticesOnScreen() {
     showNoticesOnScreen(false);
     for (const std::string& line : noticesForStderrSince(before_))
-        std::fprintf(stderr, "boxsim: %s\n", line.c_str());
+        sayOnStderr(line);
 }
 
 std::string NoticesOnScreen::latest() const {

@@ -1,8 +1,6 @@
 #include "boxsim/frontend/drivers/shutdown_request.h"
 
 #include <atomic>
-#include <csignal>
-#include <initializer_list>
 
 namespace boxsim {
 namespace {
@@ -22,8 +20,8 @@ void watchForShutdown() {
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(sig, &action, nullptr);
+    for (const ShutdownSignal& signal : shutdown_signals)
+        sigaction(signal.number, &action, nullptr);
 }
 
 bool shutdownRequested() {
