@@ -1,42 +1,20 @@
-// The card's admission of opens, its devices' calls, their draining and the
-// end of the session (sound_card_private.h).
+// The card's admission of opens: one at a time, for writing, once the last
+// sound has played out (sound_card_private.h).
 #include "boxsim/dsp/sound_card_private.h"
 
 #include "boxsim/dsp/device_path.h"
 #include "boxsim/dsp/dsp_device.h"
 #include "boxsim/dsp/no_cancel.h"
-#include "boxsim/dsp/oss_requests.h"
 #include "boxsim/dsp/sink_report.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
-#include <poll.h>
 #include <pthread.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace boxsim::dsp {
 namespace {
-
-constexpr auto drain_look = std::chrono::milliseconds(5);
-
-using Clock = std::chrono::steady_clock;
-
-// A wait of the caller's that a kill or a signal may cut short (a
-// cancellation point, as a driver's own wait would be); false if it was.
-bool pause_for(int ms) {
-    return poll(nullptr, 0, ms) == 0;
-}
-
-// A wait that nothing cuts short.
-void pause_through(int ms) {
-    const auto until = Clock::now() + std::chrono::milliseconds(ms);
-    for (auto now = Clock::now(); now < until; now = Clock::now()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);
-        poll(nullptr, 0, static_cast<int>(left.count()) + 1);
-    }
-}
 
 // A pipe whose write end is the player's descriptor: the lowest free one,
 // as the kernel's open would give, close-on-exec only if asked for. The
@@ -134,7 +112,7 @@ int SoundCard::open(int flags) {
         return refuse(" busy", EBUSY);
     const Opening opening(*this);
     // Like a driver's own waits: cut short, the open fails.
-    if (settings.open_delay_ms > 0 && !pause_for(settings.open_delay_ms))
+    if (settings.open_delay_ms > 0 && !pauseFor(settings.open_delay_ms))
         return -1;
     // One stretch at a time: the last close plays out first, and a
     // non-blocking open does not wait for it. A sink that has stopped
@@ -185,208 +163,6 @@ int SoundCard::open(int flags) {
     }
     log_.add(std::string("open ") + device_path);
     return fd;
-}
-
-bool SoundCard::owns(int fd) {
-    if (descriptor_count_.load() == 0)
-        return false;
-    std::lock_guard<std::mutex> hold(lock_);
-    return table_.owns(fd);
-}
-
-void SoundCard::closing(std::vector<std::shared_ptr<DspDevice>> devices, std::size_t descriptors) {
-    for (std::size_t i = 0; i < descriptors; ++i)
-        log_.add("close");
-    for (const auto& device : devices)
-        device->closed();
-}
-
-void SoundCard::sweep() {
-    if (descriptor_count_.load() == 0)
-        return;
-    const NoCancel whole;
-    std::vector<std::shared_ptr<DspDevice>> closed;
-    std::size_t forgotten;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        forgotten = table_.sweep(closed);
-        descriptor_count_.fetch_sub(forgotten);
-        draining_.insert(draining_.end(), closed.begin(), closed.end());
-    }
-    closing(std::move(closed), forgotten);
-}
-
-// new_fd has become a copy of fd; what new_fd was before is gone.
-void SoundCard::dup(int fd, int new_fd) {
-    const NoCancel whole;
-    std::vector<std::shared_ptr<DspDevice>> closed;
-    bool was_device, is_device;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        was_device = table_.find(new_fd) != nullptr;
-        if (was_device) {
-            descriptor_count_.fetch_sub(1);
-            if (auto last = table_.forget(new_fd)) {
-                draining_.push_back(last);
-                closed.push_back(last);
-            }
-        }
-        auto device = table_.find(fd);
-        is_device = device != nullptr;
-        if (is_device) {
-            table_.add(new_fd, device);
-            descriptor_count_.fetch_add(1);
-        }
-    }
-    if (is_device)
-        log_.add("dup");
-    closing(std::move(closed), was_device);
-}
-
-int SoundCard::ioctl(int fd, unsigned long request, void* arg) {
-    std::shared_ptr<DspDevice> device;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        device = table_.find(fd);
-    }
-    int* value = static_cast<int*>(arg);
-    const OssRequest* known = ossRequest(request);
-    if (!known) {
-        char text[48];
-        std::snprintf(text, sizeof text, "ioctl 0x%lx", request);
-        log_.add(text);
-        errno = EINVAL;
-        return -1;
-    }
-    if (!value) {
-        log_.add(std::string("ioctl ") + known->name);
-        errno = EFAULT;
-        return -1;
-    }
-    log_.add(std::string("ioctl ") + known->name + " " + std::to_string(*value));
-    if (!device) {
-        errno = EBADF;
-        return -1;
-    }
-    ((*device).*(known->set))(*value);
-    return 0;
-}
-
-std::size_t SoundCard::write(std::size_t size) {
-    if (log_.active())
-        log_.add("write " + std::to_string(size));
-    return half_writes_.load() && size > 1 ? (size + 1) / 2 : size;
-}
-
-// Always closes once called; the interposed call around it is the
-// cancellation point.
-int SoundCard::close(int fd) {
-    const NoCancel whole;
-    std::vector<std::shared_ptr<DspDevice>> closed;
-    int delay_ms;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        if (table_.find(fd))
-            descriptor_count_.fetch_sub(1);
-        if (auto last = table_.forget(fd)) {
-            draining_.push_back(last);
-            closed.push_back(last);
-        }
-        delay_ms = settings_.close_delay_ms;
-    }
-    log_.add("close");
-    if (delay_ms > 0)
-        pause_through(delay_ms);
-    // No longer ours, so the ordinary entry point passes it on, and tools
-    // that follow descriptors (ThreadSanitizer) see it closed.
-    const int result = ::close(fd);
-    closing(std::move(closed), 0);
-    return result;
-}
-
-std::size_t SoundCard::openDevices() {
-    sweep();
-    std::lock_guard<std::mutex> hold(lock_);
-    return table_.devices();
-}
-
-// Polls, without the lock between looks: the drain threads do not know the
-// card.
-SoundCard::Wait SoundCard::waitDrained(std::chrono::milliseconds timeout, bool all_closed) {
-    for (auto waited = std::chrono::milliseconds(0);; waited += drain_look) {
-        sweep();
-        bool done;
-        {
-            // Letting go of a device joins its thread and may close its
-            // sink's file: on the caller's thread, after the lock, and not
-            // to be cut short there.
-            const NoCancel whole;
-            std::vector<std::shared_ptr<DspDevice>> played_out;
-            std::lock_guard<std::mutex> hold(lock_);
-            for (auto it = draining_.begin(); it != draining_.end();) {
-                if ((*it)->drained()) {
-                    played_out.push_back(*it);
-                    it = draining_.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-            done = draining_.empty() && (!all_closed || table_.empty());
-        }
-        if (done)
-            return Wait::done;
-        if (waited >= timeout)
-            return Wait::timed_out;
-        if (!pause_for(static_cast<int>(drain_look.count())))
-            return Wait::cut_short;
-    }
-}
-
-bool SoundCard::waitUntilIdle(std::chrono::milliseconds timeout) {
-    return waitDrained(timeout, true) == Wait::done;
-}
-
-void SoundCard::finish(std::chrono::milliseconds timeout) {
-    const bool played_out = waitUntilIdle(timeout);
-    log_.finish(timeout);
-    if (!played_out) {
-        report("the sink stopped taking sound; what it had not taken when boxsim ended is lost",
-               Loss::sound);
-        return;
-    }
-    std::shared_ptr<AudioSink> last;
-    std::lock_guard<std::mutex> hold(lock_);
-    last.swap(sink_);
-    sink_ = makeNullSink();
-}
-
-// A child forked while another thread holds the card's locks, or a device's,
-// would wait for them for ever: the fork waits for them instead.
-void SoundCard::lockForFork() {
-    lock_.lock();
-    forking_ = table_.all();
-    forking_.insert(forking_.end(), draining_.begin(), draining_.end());
-    for (const auto& device : forking_)
-        device->lockForFork();
-    log_.lockForFork();
-}
-
-void SoundCard::unlockAfterFork() {
-    log_.unlockAfterFork();
-    for (const auto& device : forking_)
-        device->unlockAfterFork();
-    forking_.clear();
-    lock_.unlock();
-}
-
-// In a forked child: it keeps copies of the parent's descriptors, not the
-// devices, whose threads are the parent's; its calls on them are the C
-// library's.
-void SoundCard::forgetInheritedDevices() {
-    table_.abandon();
-    new std::vector<std::shared_ptr<DspDevice>>(std::move(draining_));
-    draining_.clear();
-    descriptor_count_ = 0;
 }
 
 void configure(const Settings& settings) {

@@ -68,6 +68,8 @@ private:
     void unlockAfterFork();
     void forgetInheritedDevices();
 
+    // A wait a kill or a signal may cut short; false if it was.
+    static bool pauseFor(int ms);
     enum class Wait { done, timed_out, cut_short };
     // The devices that have stopped being open play out first; with
     // all_closed, open devices count as busy too.
