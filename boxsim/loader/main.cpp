@@ -27,10 +27,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,15 +108,8 @@ int main(int argc, char** argv) {
     }
 
     std::vector<ScriptStep> script;
-    if (options.headless) {
-        std::ifstream in(options.keys);
-        if (!in)
-            return fail("cannot read the key script " + options.keys, 2);
-        std::stringstream text;
-        text << in.rdbuf();
-        if (!parseKeyScript(text.str(), script, error))
-            return fail(options.keys + ": " + error, 2);
-    }
+    if (options.headless && !readKeyScript(options.keys, script, error))
+        return fail(error, 2);
 
     if (options.hdd) {
         struct stat st;
@@ -184,7 +175,7 @@ int main(int argc, char** argv) {
     dsp::finish(std::chrono::seconds(2));
     std::cout.flush();
     if (!failure.empty())
-        return fail("keys: " + failure, 2);
+        return fail(aboutScript(options.keys, failure), 2);
     // Ended by a signal, the host says so as a shell expects; sound that did
     // not reach the chosen sink is a failure too.
     return shutdownExitStatus().value_or(dsp::soundWasLost() ? 1 : result);

@@ -84,6 +84,9 @@ void eWidget::show() {
 }
 void eWidget::hide() {
     d_->shown = false;
+    // What lies beneath shows now, not when the plug-in next draws.
+    if (!d_->parent && current_driver)
+        current_driver->hidden(*this);
 }
 
 int eWidget::exec() {
@@ -99,6 +102,8 @@ int eWidget::exec() {
             std::this_thread::sleep_for(loop_tick);
         }
     }
+    if (current_driver)
+        current_driver->loopEnded(w.self);
     return w.result;
 }
 

@@ -78,16 +78,23 @@ TEST_F(BoxsimProgram, ErrorsSayWhatIsWrongOnOneLine) {
         {{"--bogus"}, 2, "unknown option \"--bogus\""},
         {{"--headless", "--keys", script("down\nwait 2147483648")},
          2,
-         "keys2: line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
+         "keys2\": line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
+        {{"--headless", "--keys", script("wait")}, 2, "keys3\": line 1: \"wait\" takes"},
+        {{"--headless", "--keys", "/dev/zero"}, 2, "larger than 1 MiB, the most a script may be"},
+        {{"--headless", "--keys", dir_.path()}, 2, "\": it is a folder"},
+        {{"--headless", "--keys", ""}, 2, "--headless needs --keys SCRIPT"},
         {{"--hdd", dir_ / "file", "--headless", "--keys", nothing}, 2, "is not a folder"},
         {{"--hdd", dir_ / "missing", "--headless", "--keys", nothing},
          2,
          "missing: No such file or directory"},
         {{"--plugin", dir_ / "file", "--headless", "--keys", nothing}, 1, "cannot load plug-in"},
         {{"--plugin", NO_ENTRY_PLUGIN, "--headless", "--keys", nothing}, 1, "has no plugin_exec"},
-        {{"--dsp", "null", "--headless", "--keys", script("launch")},
+        {{"--dsp", "null", "--headless", "--keys", script("\nlaunch")},
          2,
-         "keys: \"launch\" while the plug-in's window is open"},
+         "keys4\": line 2: \"launch\" while the plug-in's window is open"},
+        {{"--dsp", "null", "--headless", "--keys", script("hostclose\nhostclose")},
+         2,
+         "keys5\": line 2: \"hostclose\" while no window is open"},
         // The device's own node, however spelt, is neither capture nor log.
         {{"--dsp", "wav://dev/dsp", "--headless", "--keys", nothing},
          1,
@@ -123,6 +130,18 @@ TEST_F(BoxsimProgram, TheHostRunsThePlugInAgainAndStopsWhatPlaysWhenItQuits) {
         << o.out;
     EXPECT_NE(o.out.find("label at (127,360) size 500x30 text \"00:30\""), std::string::npos)
         << "the second window shows the time of the file that plays on";
+}
+
+TEST_F(BoxsimProgram, ExitWithTheFocusOnAButtonLeavesTheWindowAndStopsWhatPlays) {
+    dir_.mkdir("disk");
+    ASSERT_TRUE(testaudio::writeTone(dir_ / "disk/long.flac", {}, 30.0));
+    const Outcome o = boxsim({"--hdd", dir_ / "disk", "--dsp", "null", "--headless", "--keys",
+                              script("down ok wait 300 right exit dump")});
+    ASSERT_EQ(o.exit_code, 0) << o.err;
+    EXPECT_NE(o.out.find("host screen: Tivra 0.0.1 has returned 0 to the box's menu. Nothing is "
+                         "playing."),
+              std::string::npos)
+        << o.out;
 }
 
 TEST_F(BoxsimProgram, CtrlCAndSigtermAnswerAtOnceWhileTheDecoderSearchesDataWithoutFrames) {
@@ -204,11 +223,22 @@ TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
     EXPECT_EQ(testaudio::readFile(dir_ / "alsa.raw"), testaudio::toS16be(signal, 16));
 }
 
-TEST_F(BoxsimProgram, WithoutHddThePlugInSeesTheMachinesOwnAndAShotThatFailsIsSaidOnce) {
-    const Outcome o = boxsim({"--dsp", "null", "--headless", "--keys",
-                              script("shot " + (dir_ / "missing/screen.png") + " dump")});
-    EXPECT_EQ(o.exit_code, 0) << o.err;
-    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
-    EXPECT_EQ(o.err.rfind("boxsim: shot: ", 0), 0u) << o.err;
-    EXPECT_NE(o.out.find("entry \"..\" selected"), std::string::npos) << "the session went on";
+TEST_F(BoxsimProgram, AShotThatCannotBeWrittenIsSaidOnceNamingItsPathOnceAndTheScriptGoesOn) {
+    dir_.mkdir("folder");
+    const struct {
+        std::string path, why;
+    } cases[] = {
+        {"/dev/full", "No space left on device"},
+        {dir_ / "folder", "Is a directory"},
+        {dir_ / "missing/screen.png", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        // Without --hdd the plug-in sees the machine's own /hdd.
+        const Outcome o = boxsim(
+            {"--dsp", "null", "--headless", "--keys", script("dump\nshot " + c.path + " dump")});
+        EXPECT_EQ(o.exit_code, 0) << o.err;
+        EXPECT_EQ(o.err, "boxsim: line 2: shot \"" + c.path + "\": " + c.why + "\n");
+        EXPECT_NE(o.out.find("window at", o.out.find("window at") + 1), std::string::npos)
+            << "the script went on to its second dump: " << o.out;
+    }
 }

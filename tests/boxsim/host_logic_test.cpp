@@ -1,14 +1,17 @@
 // The host's own logic, without a process or a screen: options, key
 // scripts, the key table and what its keys do, printable names, fitting text
 // into room, the terminal's lines and the window's smaller picture.
+#include "boxsim/dsp/sink_choice.h"
 #include "boxsim/frontend/drivers/key_press.h"
-#include "boxsim/frontend/drivers/terminal_layout.h"
 #include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/frontend/screen/printable_text.h"
 #include "boxsim/frontend/screen/shrink.h"
+#include "boxsim/frontend/screen/terminal_layout.h"
 #include "boxsim/frontend/screen/text_fit.h"
 #include "boxsim/frontend/script/key_script.h"
 #include "boxsim/loader/options.h"
+#include "boxsim/notices/quoted.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +24,8 @@ namespace {
 // What a script's steps come to, one word a step, for comparing.
 std::string described(const std::vector<ScriptStep>& steps) {
     std::string out;
-    for (const ScriptStep& s : steps) {
+    for (const ScriptStep& step : steps) {
+        const ScriptAction& s = step.action;
         if (auto* key = std::get_if<RemoteKey>(&s))
             out += std::string(bindingFor(*key).word);
         else if (auto* wait = std::get_if<WaitStep>(&s))
@@ -112,9 +116,15 @@ TEST(KeyScript, WordsBecomeStepsAndAMistakeNamesItsLineAndWord) {
         {"ok\nwait 99999999999999999999", "line 2: \"wait\" takes milliseconds"},
         {"wait -1", "line 1: \"wait\" takes milliseconds from 0 to 2147483647, not \"-1\""},
         {"wait 5s", "not \"5s\""},
-        {"wait\n", "line 2: \"wait\" takes milliseconds from 0 to 2147483647, and none followed"},
+        {"wait\n", "line 1: \"wait\" takes milliseconds from 0 to 2147483647, and none followed"},
+        {"ok\n\nwait", "line 3: \"wait\" takes milliseconds"},
         {"shot", "line 1: \"shot\" needs a file name"},
         {"standby", "line 1: unknown key word \"standby\""},
+        {std::string("down\0x", 6), "line 1: unknown key word \"down\\x00x\""},
+        {"ok \v \f", "line 1: unknown key word \"\\x0B\""},
+        {"ok \f", "line 1: unknown key word \"\\x0C\""},
+        {"ok\n" + std::string(4097, 'a'), "line 2 is longer than 4096 bytes"},
+        {"ok\n" + std::string(4096, 'a'), "line 2: unknown key word \"aaaa"},
     };
     for (const auto& c : cases) {
         std::vector<ScriptStep> steps;
@@ -123,6 +133,63 @@ TEST(KeyScript, WordsBecomeStepsAndAMistakeNamesItsLineAndWord) {
             EXPECT_EQ(described(steps), c.steps_or_error) << c.text;
         else
             EXPECT_NE(error.find(c.steps_or_error), std::string::npos) << c.text << ": " << error;
+    }
+}
+
+TEST(KeyScript, EachStepKeepsTheLineOfItsWord) {
+    std::vector<ScriptStep> steps;
+    std::string error;
+    ASSERT_TRUE(parseKeyScript("ok\n\nwait\n5 launch\n", steps, error)) << error;
+    std::vector<int> lines;
+    for (const ScriptStep& step : steps)
+        lines.push_back(step.line);
+    EXPECT_EQ(lines, (std::vector<int>{1, 3, 4}));
+}
+
+TEST(KeyScript, AnErrorQuotesAtMostSixtyBytesOfWhatItNames) {
+    const struct {
+        std::string named, quoted;
+    } cases[] = {
+        {"jump", "\"jump\""},
+        {std::string(60, 'x'), "\"" + std::string(60, 'x') + "\""},
+        {std::string(61, 'x'), "\"" + std::string(60, 'x') + "\"..."},
+        {"a\"b\\c", "\"a\\\"b\\\\c\""},
+        {std::string("\0\t\v\f\n\x7f\xc3\xa9", 8), "\"\\x00\\x09\\x0B\\x0C\\x0A\\x7F\\xC3\\xA9\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quotedName(c.named), c.quoted);
+    std::vector<ScriptStep> steps;
+    std::string error;
+    EXPECT_FALSE(parseKeyScript(std::string(4000, '\x01'), steps, error));
+    EXPECT_LT(error.size(), 300u) << "a long word is not echoed whole";
+}
+
+TEST(KeyScript, WhatIsNoScriptFailsInOneLineThatNamesIt) {
+    testfs::ScratchDir dir;
+    dir.mkdir("folder");
+    dir.touch("big", std::string(max_script_bytes + 1, ' '));
+    std::string most;
+    while (most.size() + 3 <= max_script_bytes)
+        most += "ok\n";
+    dir.touch("most", most + std::string(max_script_bytes - most.size(), '\n'));
+    dir.touch("bad", "ok\nwait");
+    const struct {
+        std::string path, error; // "" when it is read
+    } cases[] = {
+        {"", "key script \"\": an empty name names no file"},
+        {dir / "missing", "No such file or directory"},
+        {dir / "folder", "it is a folder"},
+        {"/dev/zero", "larger than 1 MiB, the most a script may be"},
+        {dir / "big", "larger than 1 MiB"},
+        {dir / "most", ""},
+        {dir / "bad", "line 2: \"wait\" takes milliseconds"},
+    };
+    for (const auto& c : cases) {
+        std::vector<ScriptStep> steps;
+        std::string error;
+        EXPECT_EQ(readKeyScript(c.path, steps, error), c.error.empty()) << c.path << ": " << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
 }
 
@@ -150,9 +217,14 @@ TEST(KeyTable, EveryKeyHasOneRowThatEveryFrontEndReachesAlike) {
     EXPECT_EQ(bindingForWord("hostclose"), nullptr);
     EXPECT_TRUE(markColour("red") == MarkColour::red && markColour("blue") == MarkColour::blue &&
                 markColour("ok") == MarkColour::none && markColour("") == MarkColour::none);
-    EXPECT_EQ(stripEntries(),
+}
+
+TEST(KeyTable, TheStripNamesTheKeysOfTheScreenShown) {
+    EXPECT_EQ(stripEntries(KeyScreen::window),
               (std::vector<std::string>{"PgUp/PgDn page", "Enter OK", "Esc/Bksp exit", "F1/r red",
                                         "F4/b blue", "F10/p standby"}));
+    EXPECT_EQ(stripEntries(KeyScreen::host),
+              (std::vector<std::string>{"Enter start", "Esc/Bksp/q quit"}));
 }
 
 TEST(KeyTable, KeysDoWhatTheWindowAndTheHostScreenWant) {
@@ -227,6 +299,48 @@ TEST(TextFit, NamesAreCutAtACharactersEndWithAnEllipsisAndTheStripWraps) {
               (std::vector<std::string>{"aa  bbb", "c", "dddddd"}));
     EXPECT_EQ(wrapEntries(entries, 3, "  ", cells), entries);
     EXPECT_EQ(wrapEntries(entries, 99, "|", cells), (std::vector<std::string>{"aa|bbb|c|dddddd"}));
+}
+
+TEST(NoticeLine, ALongNoticeKeepsItsRemedyInBracketsWhole) {
+    const struct {
+        std::string text;
+        int width;
+        std::string shown;
+    } cases[] = {
+        {"no sound (--dsp to choose)", 26, "no sound (--dsp to choose)"},
+        {"no sound at all (--dsp to choose)", 26, "no soun\u2026 (--dsp to choose)"},
+        {"no sound at all (--dsp to choose)", 19, "\u2026 (--dsp to choose)"},
+        {"no sound at all (--dsp to choose)", 17, "no sound at all \u2026"},
+        {"no sound at all; nothing plays", 20, "no sound at all; no\u2026"},
+        {"ends in ) but (no) remedy here", 12, "ends in ) b\u2026"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fitNotice(c.text, c.width, cells), c.shown) << c.text << " in " << c.width;
+    // The one a machine without sound shows at start, at 80 columns.
+    const dsp::SinkChoice nothing = dsp::chooseSink({}, false, {false, false, true});
+    const std::string line = fitNotice(nothing.said, 80, cells);
+    EXPECT_LE(cells(line), 80) << line;
+    EXPECT_NE(line.find("--dsp"), std::string::npos) << line;
+}
+
+TEST(Help, ListsEveryScriptWordAndWhereEachKeyWorks) {
+    const std::string help = helpText();
+    for (const ScriptWord& w : scriptWords()) {
+        const std::string head = "\n  " + std::string(w.word) + (w.argument ? " " : "") +
+                                 (w.argument ? w.argument : "") + " ";
+        EXPECT_NE(help.find(head), std::string::npos) << head;
+    }
+    for (const char* row : {"  Enter           OK             start          ok\n",
+                            "  Esc/Bksp        exit           quit           exit\n",
+                            "  F10/p           standby        -              (hostclose)\n",
+                            "  q               -              quit           -\n"})
+        EXPECT_NE(help.find(row), std::string::npos) << row;
+    EXPECT_EQ(helpRow("wait MS", "wait MS milliseconds"),
+              "  wait MS         wait MS milliseconds\n");
+    EXPECT_EQ(helpRow(std::string(16, 'w'), "x"),
+              "  " + std::string(16, 'w') + "\n" + std::string(18, ' ') + "x\n");
+    EXPECT_EQ(helpRow("w", std::string(60, 'a') + " b"),
+              "  w               " + std::string(60, 'a') + "\n" + std::string(18, ' ') + "b\n");
 }
 
 TEST(TerminalLines, TheListKeepsTheBoxsRowsWhileThereIsRoomAndNothingShares) {
