@@ -2,8 +2,9 @@
 # Drives boxsim's terminal front end as a person would, in an 80x24 tmux
 # session: the title, the listing, the whole key strip, paging by the box's
 # 15 rows, a playing file's total time, Stop; the host's standby while a file
-# plays, its own screen, Tivra started again on the file still playing, Exit,
-# and quitting the host. It is started with a display that does not open:
+# plays, its own screen with its own keys on the strip, Tivra started again
+# on the file still playing, Exit, a second Esc pressed during Tivra's pause
+# after leaving (dropped), and quitting the host. It is started with a display that does not open:
 # boxsim falls back to the terminal and says so on its notice line, and in
 # one line on stderr once the terminal is handed back.
 # usage: terminal_session_test.sh BOXSIM MAKE_DEMO_DISK
@@ -70,10 +71,15 @@ keys p
 expect "Tivra 0.0.1 has returned 0 to the box's menu."
 expect "A file is still playing."
 expect "Enter: start Tivra 0.0.1 again"
+expect "Enter start  Esc/Bksp/q quit"
 keys Enter
 expect "Total Time : 00:21"
 keys Escape
+sleep 0.2
+keys Escape
 expect "Nothing is playing."
+sleep 0.5
+[ ! -s "$work/exit" ] || { echo "an Esc pressed during Tivra's pause quit the host" >&2; exit 1; }
 keys q
 for _ in $(seq 50); do
     [ -s "$work/exit" ] && break

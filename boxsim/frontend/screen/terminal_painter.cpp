@@ -236,15 +236,21 @@ int draw_bottom(Canvas& canvas, const std::string& notice, const std::vector<std
     return first - 1;
 }
 
-// Says the least size, where the terminal is too small for the screen.
+// Says the least size, where the terminal is too small for the screen: as
+// fully as the line has room for.
 bool too_small(Canvas& canvas) {
-    if (COLS >= TerminalPainter::least_columns && LINES >= TerminalPainter::least_lines)
+    const int least_columns = TerminalPainter::least_columns;
+    const int least_lines = TerminalPainter::least_lines;
+    if (COLS >= least_columns && LINES >= least_lines)
         return false;
-    canvas.put(0, 0,
-               "boxsim needs a terminal of at least " +
-                   std::to_string(TerminalPainter::least_columns) + " x " +
-                   std::to_string(TerminalPainter::least_lines),
-               COLS);
+    const std::string size = std::to_string(least_columns) + " x " + std::to_string(least_lines);
+    for (const std::string& line :
+         {"boxsim needs a terminal of at least " + size, "boxsim needs " + size, size}) {
+        if (cells(line) <= COLS || line == size) {
+            canvas.put(0, 0, line, COLS);
+            break;
+        }
+    }
     refresh();
     return true;
 }

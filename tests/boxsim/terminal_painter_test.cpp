@@ -1,0 +1,145 @@
+// The terminal's picture at every size it takes: Tivra's window and the
+// host's screen drawn whole, nothing drawn over anything; below the least
+// size, one line that says it.
+#include "boxsim/frontend/screen/terminal_painter.h"
+#include "boxsim/toolkit/key_table.h"
+#include "plugin/player_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ncurses.h>
+
+using namespace boxsim;
+
+namespace {
+
+// An ncurses screen of the size a test asks for, drawn into nothing and
+// read back cell by cell.
+class Terminal {
+public:
+    Terminal()
+        : out_(std::fopen("/dev/null", "w")), in_(std::fopen("/dev/null", "r")),
+          screen_(newterm("xterm", out_, in_)) {}
+    ~Terminal() {
+        endwin();
+        delscreen(screen_);
+        std::fclose(out_);
+        std::fclose(in_);
+    }
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    void resize(int lines, int columns) const { resizeterm(lines, columns); }
+    // A line as text, each line-drawing cell as '#'.
+    static std::string line(int r) {
+        std::string out;
+        for (int c = 0; c < COLS; ++c) {
+            const chtype ch = mvinch(r, c);
+            out += (ch & A_ALTCHARSET) ? '#' : static_cast<char>(ch & A_CHARTEXT);
+        }
+        return out;
+    }
+    static std::string all() {
+        std::string out;
+        for (int r = 0; r < LINES; ++r)
+            out += line(r) + "\n";
+        return out;
+    }
+
+private:
+    std::FILE* out_;
+    std::FILE* in_;
+    SCREEN* screen_;
+};
+
+bool is(int r, int c, chtype acs) {
+    const chtype mask = A_CHARTEXT | A_ALTCHARSET;
+    return r >= 0 && r < LINES && c >= 0 && c < COLS && (mvinch(r, c) & mask) == (acs & mask);
+}
+
+// Boxes whose four edges are whole, found from their top-left corners.
+int whole_boxes() {
+    int boxes = 0;
+    for (int top = 0; top < LINES; ++top) {
+        for (int left = 0; left < COLS; ++left) {
+            if (!is(top, left, ACS_ULCORNER))
+                continue;
+            int bottom = top + 1, right = left + 1;
+            while (is(bottom, left, ACS_VLINE))
+                ++bottom;
+            while (is(bottom, right, ACS_HLINE))
+                ++right;
+            int up = bottom - 1;
+            while (is(up, right, ACS_VLINE))
+                --up;
+            boxes += is(bottom, left, ACS_LLCORNER) && is(bottom, right, ACS_LRCORNER) &&
+                     up == top && is(top, right, ACS_URCORNER);
+        }
+    }
+    return boxes;
+}
+
+std::vector<std::string> window_strip() {
+    return stripEntries(KeyScreen::window);
+}
+
+} // namespace
+
+TEST(TerminalPicture, TivrasWindowIsDrawnWholeAtEverySizeTheTerminalTakes) {
+    Terminal terminal;
+    TerminalPainter painter;
+    eTivraDialog dialog;
+    dialog.show();
+    const WidgetNode window = snapshot(dialog);
+    for (int lines = TerminalPainter::least_lines; lines <= 40; ++lines) {
+        for (int columns = TerminalPainter::least_columns; columns <= 120; ++columns) {
+            terminal.resize(lines, columns);
+            painter.paintWindow(window, "sound goes nowhere (--dsp to choose)", window_strip());
+            const std::string screen = Terminal::all();
+            const std::string size = std::to_string(columns) + " x " + std::to_string(lines);
+            ASSERT_EQ(whole_boxes(), 2) << "the window's and the list's, at " << size << "\n"
+                                        << screen;
+            for (const char* text : {"Tivra 0.0.1", " .. ", "Total Time :", "[Root]", "[Stop]",
+                                     "(--dsp to choose)", "F10/p standby"})
+                ASSERT_NE(screen.find(text), std::string::npos) << text << " at " << size << "\n"
+                                                                << screen;
+        }
+    }
+}
+
+TEST(TerminalPicture, TheHostsScreenIsDrawnWholeAtEverySizeTheTerminalTakes) {
+    Terminal terminal;
+    TerminalPainter painter;
+    for (int lines = TerminalPainter::least_lines; lines <= 40; lines += 7) {
+        for (int columns = TerminalPainter::least_columns; columns <= 120; columns += 9) {
+            terminal.resize(lines, columns);
+            painter.paintHostScreen({"Tivra 0.0.1", 0, false}, "", stripEntries(KeyScreen::host));
+            const std::string screen = Terminal::all();
+            for (const char* text : {"Tivra 0.0.1 has returned 0", "Nothing is playing.",
+                                     "Enter start  Esc/Bksp/q quit"})
+                ASSERT_NE(screen.find(text), std::string::npos) << text << "\n" << screen;
+        }
+    }
+}
+
+TEST(TerminalPicture, BelowTheLeastSizeOneLineSaysIt) {
+    Terminal terminal;
+    TerminalPainter painter;
+    const struct {
+        int lines, columns;
+        std::string first_line;
+    } cases[] = {
+        {11, 80, "boxsim needs a terminal of at least 40 x 12"},
+        {30, 39, "boxsim needs 40 x 12"},
+        {3, 12, "40 x 12"},
+    };
+    for (const auto& c : cases) {
+        terminal.resize(c.lines, c.columns);
+        painter.paintHostScreen({"Tivra 0.0.1", 0, false}, "", stripEntries(KeyScreen::host));
+        EXPECT_EQ(Terminal::line(0).substr(0, c.first_line.size()), c.first_line);
+        EXPECT_EQ(Terminal::all().find_first_not_of(" \n", c.first_line.size()), std::string::npos)
+            << "nothing else\n"
+            << Terminal::all();
+    }
+}
