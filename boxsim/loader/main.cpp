@@ -18,6 +18,7 @@
 #include "boxsim/loader/options.h"
 #include "boxsim/loader/plugin_library.h"
 #include "boxsim/notices/notices.h"
+#include "boxsim/notices/quoted.h"
 #include "boxsim/toolkit/kill_model.h"
 #include "boxsim/toolkit/thread_registry.h"
 
@@ -60,13 +61,17 @@ void keep_output_descriptors_open() {
     }
 }
 
-bool display_named() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+// The displays the environment names, as a person would set them:
+// DISPLAY ":0", or "" for none.
+std::string displays_named() {
+    std::string named;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value && *value)
-            return true;
+            named += (named.empty() ? "" : " and ") + std::string(name) + " " +
+                     boxsim::quotedName(value);
     }
-    return false;
+    return named;
 }
 
 // The front end a person uses: a window where a display opens, otherwise
@@ -74,13 +79,18 @@ bool display_named() {
 std::unique_ptr<boxsim::FrontEnd> open_screen(boxsim::Options::Screen screen) {
     using Screen = boxsim::Options::Screen;
     const bool want_window =
-        screen == Screen::window || (screen == Screen::automatic && display_named());
+        screen == Screen::window || (screen == Screen::automatic && !displays_named().empty());
     if (want_window) {
 #ifdef BOXSIM_WITH_WINDOW
         std::string why;
         if (auto window = boxsim::WindowDriver::open(why))
             return window;
-        boxsim::notice("cannot open a window (" + why + "); using the terminal");
+        // SDL says only which of its drivers failed; the display is the cause.
+        const std::string named = displays_named();
+        const bool both = named.find(" and ") != std::string::npos;
+        boxsim::notice((named.empty() ? "no display named"
+                                      : named + (both ? " do not open" : " does not open")) +
+                       ": SDL says " + boxsim::quotedName(why) + " (using the terminal)");
 #else
         boxsim::notice("this boxsim was built without the window front end; using the terminal");
 #endif
