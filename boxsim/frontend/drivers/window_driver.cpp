@@ -201,9 +201,12 @@ const KeyBinding* WindowDriver::readKey(std::chrono::milliseconds timeout) {
 }
 
 void WindowDriver::dropPendingKeys() {
-    // Only the keys: the close button and Ctrl-C still quit.
+    // Only the keys: the close button and Ctrl-C still quit. Peeked rather
+    // than polled: a poll stops at the end of an earlier poll's cycle, and
+    // would leave what came since.
+    SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PollEvent(&event))
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
         press_of(event);
 }
 
