@@ -174,9 +174,10 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std
     while (words.next(word)) {
         const int line = words.line();
         const std::string where = "line " + std::to_string(line) + ": ";
+        steps.push_back({ScriptAction{}, line});
         const KeyBinding* key = bindingForWord(word);
         if (key && key->action == KeyAction::remote) {
-            steps.push_back({key->remote, line});
+            steps.back().action = key->remote;
             continue;
         }
         const ScriptWord* row = nullptr;
@@ -186,16 +187,16 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptStep>& steps, std
         }
         if (!row) {
             error = where + "unknown key word " + quotedName(word);
+            steps.pop_back();
             return false;
         }
         std::string argument;
         const bool followed = row->argument && words.next(argument);
-        ScriptAction action;
-        if (!row->make(followed ? &argument : nullptr, action, error)) {
+        if (!row->make(followed ? &argument : nullptr, steps.back().action, error)) {
             error = where + error;
+            steps.pop_back();
             return false;
         }
-        steps.push_back({std::move(action), line});
     }
     return true;
 }
