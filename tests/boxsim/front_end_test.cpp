@@ -144,7 +144,6 @@ TEST(HeadlessScript, IdleGivesUpOnAThreadThatNeverEndsSaysSoAndGoesOn) {
     stuck.kill(false);
     ASSERT_EQ(noticeCount(), before + 1);
     EXPECT_EQ(notices().back(),
-              "line 2: idle: a playback thread still runs after 100 ms; the script goes on "
-              "(has the sink stopped?)");
+              "line 2: idle: still playing after 100 ms; going on (has the sink stopped?)");
     EXPECT_NE(out.str().find("host screen: "), std::string::npos) << "the script went on";
 }

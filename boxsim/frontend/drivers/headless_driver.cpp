@@ -80,8 +80,8 @@ bool HeadlessDriver::pass(const ScriptStep& step, std::chrono::milliseconds time
     const Clock::duration left = *until_ - Clock::now();
     const bool over = wait ? left <= Clock::duration::zero() : liveThreads() == 0;
     if (!over && left <= Clock::duration::zero())
-        notice(at_line(step) + "idle: a playback thread still runs after " + duration(idle_for_) +
-               "; the script goes on (has the sink stopped?)");
+        notice(at_line(step) + "idle: still playing after " + duration(idle_for_) +
+               "; going on (has the sink stopped?)");
     if (over || left <= Clock::duration::zero()) {
         until_.reset();
         return true;
