@@ -74,17 +74,6 @@ protected:
 
 } // namespace
 
-TEST_F(FrontEndLoop, StandbyClosesTheWindowWithZeroAndExitWithOne) {
-    const struct {
-        Keyboard press;
-        int result;
-    } cases[] = {{Keyboard::f10, 0}, {letter('p'), 0}, {Keyboard::escape, 1}, {letter('q'), 0}};
-    for (const auto& c : cases) {
-        front.later = {key(c.press)};
-        EXPECT_EQ(window.exec(), c.result) << keyboardName(c.press);
-    }
-}
-
 TEST_F(FrontEndLoop, TheScreenFollowsThePlugInWithTheKeysOfWhatIsShown) {
     front.later = {key(Keyboard::escape)};
     window.show();
@@ -99,18 +88,18 @@ TEST_F(FrontEndLoop, TheScreenFollowsThePlugInWithTheKeysOfWhatIsShown) {
 }
 
 TEST_F(FrontEndLoop, KeysPressedWhileThePlugInIsAwayFromItsLoopAreDropped) {
-    front.later = {key(Keyboard::escape)};
-    window.exec();
-    // The plug-in's pause after leaving: Enter would start it again.
-    front.pressed = {key(Keyboard::enter)};
-    EXPECT_EQ(front.betweenRuns(1), HostChoice::quit);
-}
-
-TEST_F(FrontEndLoop, KeysPressedOnTheHostsScreenAreTaken) {
-    front.later = {key(Keyboard::escape)};
-    window.exec();
-    front.later = {key(Keyboard::down), key(Keyboard::enter)};
-    EXPECT_EQ(front.betweenRuns(1), HostChoice::launch);
+    const struct {
+        const char* when;
+        bool in_pause; // else once the host's screen waits for keys
+        HostChoice choice;
+    } cases[] = {{"in the plug-in's pause", true, HostChoice::quit},
+                 {"on the host's screen", false, HostChoice::launch}};
+    for (const auto& c : cases) {
+        front.later = {key(Keyboard::escape)};
+        window.exec();
+        (c.in_pause ? front.pressed : front.later) = {key(Keyboard::enter)};
+        EXPECT_EQ(front.betweenRuns(1), c.choice) << "Enter pressed " << c.when;
+    }
 }
 
 namespace {
