@@ -136,3 +136,28 @@ TEST(HeadlessScript, IdleGivesUpOnAThreadThatNeverEndsSaysSoAndGoesOn) {
               "line 2: idle: still playing after 100 ms; going on (has the sink stopped?)");
     EXPECT_NE(out.str().find("host screen: "), std::string::npos) << "the script went on";
 }
+
+TEST(HeadlessScript, WaitAndIdleTakeTheirTime) {
+    const struct {
+        const char* script;
+        bool stuck; // a playback thread runs throughout
+        std::chrono::milliseconds at_least;
+    } cases[] = {{"wait 200", false, 200ms}, {"wait 0\nidle", true, 100ms}};
+    for (const auto& c : cases) {
+        std::vector<ScriptStep> steps;
+        std::string error;
+        ASSERT_TRUE(parseKeyScript(c.script, steps, error)) << error;
+        std::ostringstream out;
+        HeadlessDriver front(steps, out, 100ms);
+        Stuck stuck;
+        if (c.stuck) {
+            ASSERT_EQ(stuck.run(), 0);
+        }
+        const auto before = std::chrono::steady_clock::now();
+        front.betweenRuns(0);
+        EXPECT_GE(std::chrono::steady_clock::now() - before, c.at_least) << c.script;
+        stuck.released = true;
+        if (c.stuck)
+            stuck.kill(false);
+    }
+}

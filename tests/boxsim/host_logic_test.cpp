@@ -309,7 +309,8 @@ TEST(Help, ListsEveryScriptWordAndWhereEachKeyWorks) {
                                  (w.argument ? w.argument : "") + " ";
         EXPECT_NE(help.find(head), std::string::npos) << head;
     }
-    for (const char* row : {"  Enter           OK             start          ok\n",
+    for (const char* row : {"  key             in the window  host's screen  key script\n",
+                            "  Enter           OK             start          ok\n",
                             "  Esc/Bksp        exit           quit           exit\n",
                             "  F10/p           standby        -              (hostclose)\n",
                             "  q               -              quit           -\n"})

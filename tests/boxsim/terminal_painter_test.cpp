@@ -109,6 +109,22 @@ TEST(TerminalPicture, TivrasWindowAndTheHostsScreenAreWholeAtEverySizeTheTermina
     }
 }
 
+TEST(TerminalPicture, ALabelWhereTheListsFrameIsDrawnIsMovedOffIt) {
+    Terminal terminal;
+    TerminalPainter painter;
+    eTivraDialog dialog;
+    dialog.show();
+    WidgetNode window = snapshot(dialog);
+    WidgetNode label = window.children.front(); // the list
+    label.kind = WidgetKind::label;
+    label.text = "over the frame";
+    label.size.height = 20;
+    window.children.push_back(label);
+    terminal.resize(24, 80);
+    painter.paintWindow(window, "", {});
+    EXPECT_EQ(whole_boxes(), 2) << Terminal::all();
+}
+
 TEST(TerminalPicture, BelowTheLeastSizeOneLineSaysIt) {
     Terminal terminal;
     TerminalPainter painter;
