@@ -209,6 +209,19 @@ TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
     EXPECT_EQ(testaudio::readFile(dir_ / "alsa.raw"), testaudio::toS16be(signal, 16));
 }
 
+TEST_F(BoxsimProgram, AShotIsAWholePng) {
+#ifndef BOXSIM_WITH_WINDOW
+    GTEST_SKIP() << "this boxsim is built without pictures";
+#endif
+    const Outcome o =
+        boxsim({"--dsp", "null", "--headless", "--keys", script("shot " + (dir_ / "screen.png"))});
+    EXPECT_EQ(o.err, "");
+    const std::string png = text(dir_ / "screen.png");
+    const std::string end = "IEND\xAE\x42\x60\x82";
+    EXPECT_EQ(png.substr(png.size() - std::min(png.size(), end.size())), end)
+        << "the last chunk ends the file";
+}
+
 TEST_F(BoxsimProgram, AShotThatCannotBeWrittenIsSaidOnceNamingItsPathOnceAndTheScriptGoesOn) {
     dir_.mkdir("folder");
     const struct {

@@ -125,6 +125,22 @@ TEST(TerminalPicture, ALabelWhereTheListsFrameIsDrawnIsMovedOffIt) {
     EXPECT_EQ(whole_boxes(), 2) << Terminal::all();
 }
 
+TEST(TerminalPicture, TheSelectedRowIsABarAcrossTheList) {
+    Terminal terminal;
+    TerminalPainter painter;
+    eTivraDialog dialog;
+    dialog.show();
+    terminal.resize(24, 80);
+    painter.paintWindow(snapshot(dialog), "", {});
+    int row = 0;
+    while (row < LINES && Terminal::line(row).find(" .. ") == std::string::npos)
+        ++row;
+    const std::string line = Terminal::line(row);
+    const auto list_edge = line.rfind('#', line.rfind('#') - 1);
+    ASSERT_NE(list_edge, std::string::npos) << Terminal::all();
+    EXPECT_TRUE(mvinch(row, static_cast<int>(list_edge) - 1) & A_REVERSE) << line;
+}
+
 TEST(TerminalPicture, BelowTheLeastSizeOneLineSaysIt) {
     Terminal terminal;
     TerminalPainter painter;

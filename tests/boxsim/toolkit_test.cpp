@@ -141,6 +141,7 @@ TEST(ExitKey, LeavesTheWindowWithOneWhicheverWidgetHasTheFocus) {
     for (const auto& c : cases) {
         // Tivra's window: a list that leaves on its Exit, two buttons, a label.
         eWindow window(1);
+        window.show();
         auto* list = new eListBox<eListBoxEntryText>(&window, nullptr, 1);
         list->selected.connect([&window](eListBoxEntryText* entry) {
             if (!entry)

@@ -220,15 +220,11 @@ void draw_widget(Canvas& canvas, const WidgetNode& w, const LineMap& lines, cons
         draw_widget(canvas, child, lines, clip);
 }
 
-// The bottom of the terminal: the latest notice, then the key strip (on
-// two lines where one is too narrow, and one line kept for it when it is
+// The bottom of the terminal: the latest notice, then the key strip,
+// wrapped where one line is too narrow (one line kept for it when it is
 // empty). Returns the lines left above them.
 int draw_bottom(Canvas& canvas, const std::string& notice, const std::vector<std::string>& strip) {
-    std::vector<std::string> lines = wrapEntries(strip, COLS, strip_separator, cells);
-    if (lines.size() > 2) {
-        lines[1] += strip_separator + lines[2]; // cut with "…" as it is drawn
-        lines.resize(2);
-    }
+    const std::vector<std::string> lines = wrapEntries(strip, COLS, strip_separator, cells);
     const int first = LINES - std::max<int>(1, static_cast<int>(lines.size()));
     for (std::size_t i = 0; i < lines.size(); ++i)
         canvas.put(first + static_cast<int>(i), 0, lines[i], COLS, A_DIM);
