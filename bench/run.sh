@@ -3,7 +3,8 @@
 # yardstick as one Markdown table: on this machine, then the box's row from
 # the PowerPC build under qemu-ppc (the PowerPC libraries come from
 # scripts/ppc-deps.sh, cached after the first time). BENCH_NO_BOX=1 leaves
-# the box's row out. Arguments choose rows (see bench/tivra_bench.cpp).
+# the box's row out. Arguments choose rows by name (bench/tivra_bench.cpp
+# lists them; a name it does not have is refused with the list).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIVRA_BENCH_BUILD_DIR:-$root/build-bench}

@@ -22,12 +22,14 @@
 #include "plugin/player_dialog.h"
 #include "tests/support/flac_maker.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
@@ -347,6 +349,29 @@ void box_row(const std::string& path) {
         fmt("%.2f (libFLAC's own loop, frames dropped)", Pairs::median(p.theirs)), p.text(), "");
 }
 
+// The rows a run can be limited to, by name, in the order they are run.
+struct Inputs {
+    std::string one, ten, base;
+    const char* self;
+};
+struct Row {
+    const char* name;
+    void (*run)(const Inputs&);
+};
+const Row rows[] = {
+    {"decode", [](const Inputs& in) { decode_cost(in.ten); }},
+    {"capture", [](const Inputs& in) { capture(in.ten, in.base); }},
+    {"heap", [](const Inputs& in) { heap(in.one, in.ten); }},
+    {"stop", [](const Inputs& in) { stop_latency(in.ten, in.base); }},
+    {"listing", [](const Inputs& in) { listing(in.base); }},
+    {"instructions", [](const Inputs& in) { instructions_per_sample(in.self); }},
+};
+
+bool is_row(const std::string& name) {
+    return std::any_of(std::begin(rows), std::end(rows),
+                       [&](const Row& r) { return name == r.name; });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -354,17 +379,30 @@ int main(int argc, char** argv) {
         interleave_only(static_cast<unsigned>(std::atoi(argv[2])), std::atoi(argv[3]));
         return 0;
     }
+    const bool box = argc == 2 && std::string(argv[1]) == "--box";
+    const std::vector<std::string> chosen(argv + 1, argv + argc);
+    for (const std::string& name : box ? std::vector<std::string>{} : chosen) {
+        if (is_row(name))
+            continue;
+        std::string names;
+        for (const Row& r : rows)
+            names += std::string(" ") + r.name;
+        std::fprintf(stderr, "tivra_bench: there is no row \"%s\"; the rows are:%s\n", name.c_str(),
+                     names.c_str());
+        return 2;
+    }
     char base[] = "/tmp/tivra-bench-XXXXXX";
     if (!mkdtemp(base))
         return 1;
     const testaudio::Format format{2, 16, 44100, 4096};
-    const std::string one = std::string(base) + "/one.flac", ten = std::string(base) + "/ten.flac";
+    const Inputs in{std::string(base) + "/one.flac", std::string(base) + "/ten.flac", base,
+                    argv[0]};
     std::fprintf(stderr, "tivra_bench: making the test files\n");
-    testaudio::writeFlac(one, format, testaudio::makeSignal(format, 44100 * 60));
-    if (argc == 2 && std::string(argv[1]) == "--box") {
-        box_row(one);
+    testaudio::writeFlac(in.one, format, testaudio::makeSignal(format, 44100 * 60));
+    if (box) {
+        box_row(in.one);
     } else {
-        testaudio::writeFlac(ten, format, testaudio::makeSignal(format, 44100 * 600));
+        testaudio::writeFlac(in.ten, format, testaudio::makeSignal(format, 44100 * 600));
         const std::time_t now = std::time(nullptr);
         char date[64];
         std::strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
@@ -372,27 +410,10 @@ int main(int argc, char** argv) {
                     std::thread::hardware_concurrency(), pairs);
         std::printf("| figure | ours | yardstick | ratio: median (min-max) | goal |\n"
                     "|---|---|---|---|---|\n");
-        auto wanted = [&](const char* name) {
-            if (argc < 2)
-                return true;
-            for (int i = 1; i < argc; ++i) {
-                if (std::string(argv[i]) == name)
-                    return true;
-            }
-            return false;
-        };
-        if (wanted("decode"))
-            decode_cost(ten);
-        if (wanted("capture"))
-            capture(ten, base);
-        if (wanted("heap"))
-            heap(one, ten);
-        if (wanted("stop"))
-            stop_latency(ten, base);
-        if (wanted("listing"))
-            listing(base);
-        if (wanted("instructions"))
-            instructions_per_sample(argv[0]);
+        for (const Row& r : rows) {
+            if (chosen.empty() || std::find(chosen.begin(), chosen.end(), r.name) != chosen.end())
+                r.run(in);
+        }
     }
     boxsim::dsp::waitUntilIdle(5s);
     std::system((std::string("rm -rf ") + base).c_str());

@@ -25,21 +25,18 @@ SinkChoice chooseSink(const Settings& asked, bool chosen, const MachineSound& ma
     if (s.sink == SinkKind::alsa && !machine.alsa_built) {
         s.sink = SinkKind::null;
         s.target.clear();
-        choice.said = "this boxsim was built without " +
-                      std::string(sinkEntry(SinkKind::alsa).needs) +
-                      "; playing into nothing in real time";
+        choice.said = "no " + std::string(sinkEntry(SinkKind::alsa).needs) +
+                      " in this build: playing into nothing (--dsp to choose)";
         choice.warn = choice.lost = true;
         return choice;
     }
     choice.said = sinkEntry(s.sink).said(s.target, s.fast);
     if (s.sink == SinkKind::machine && (s.fast || !s.log_path.empty())) {
         // The card stands aside: nothing of its own applies.
-        choice.said += "; --fast and --dsp-log need one of boxsim's sinks (--dsp)";
+        choice.said += " (--fast, --dsp-log need --dsp)";
         choice.warn = true;
     } else if (s.sink == SinkKind::null && !chosen) {
-        choice.said = std::string("this machine has no ") + device_path +
-                      " and no ALSA device that opens; playing into nothing in real time "
-                      "(choose a sink with --dsp)";
+        choice.said = "no sound device: playing into nothing (--dsp to choose)";
         choice.warn = true;
     }
     return choice;

@@ -31,10 +31,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,13 +64,17 @@ void keep_output_descriptors_open() {
     }
 }
 
-bool display_named() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+// The displays the environment names, as a person would set them:
+// DISPLAY ":0", or "" for none.
+std::string displays_named() {
+    std::string named;
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value && *value)
-            return true;
+            named += (named.empty() ? "" : " and ") + std::string(name) + " " +
+                     boxsim::quotedName(value);
     }
-    return false;
+    return named;
 }
 
 // The front end a person uses: a window where a display opens, otherwise
@@ -80,13 +82,18 @@ bool display_named() {
 std::unique_ptr<boxsim::FrontEnd> open_screen(boxsim::Options::Screen screen) {
     using Screen = boxsim::Options::Screen;
     const bool want_window =
-        screen == Screen::window || (screen == Screen::automatic && display_named());
+        screen == Screen::window || (screen == Screen::automatic && !displays_named().empty());
     if (want_window) {
 #ifdef BOXSIM_WITH_WINDOW
         std::string why;
         if (auto window = boxsim::WindowDriver::open(why))
             return window;
-        boxsim::notice("cannot open a window (" + why + "); using the terminal");
+        // SDL says only which of its drivers failed; the display is the cause.
+        const std::string named = displays_named();
+        const bool both = named.find(" and ") != std::string::npos;
+        boxsim::notice((named.empty() ? "no display named"
+                                      : named + (both ? " do not open" : " does not open")) +
+                       ": SDL says " + boxsim::quotedName(why) + " (using the terminal)");
 #else
         boxsim::notice("this boxsim was built without the window front end; using the terminal");
 #endif
@@ -114,15 +121,8 @@ int main(int argc, char** argv) {
     }
 
     std::vector<ScriptStep> script;
-    if (options.headless) {
-        std::ifstream in(options.keys);
-        if (!in)
-            return fail("cannot read the key script " + options.keys, 2);
-        std::stringstream text;
-        text << in.rdbuf();
-        if (!parseKeyScript(text.str(), script, error))
-            return fail(options.keys + ": " + error, 2);
-    }
+    if (options.headless && !readKeyScript(options.keys, script, error))
+        return fail(error, 2);
 
     if (options.hdd) {
         struct stat st;
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
     dsp::finish();
     std::cout.flush();
     if (!failure.empty())
-        return fail("keys: " + failure, 2);
+        return fail(aboutScript(options.keys, failure), 2);
     // Ended by a signal, the host says so as a shell expects; sound that did
     // not reach the chosen sink is a failure too.
     return shutdownExitStatus().value_or(dsp::somethingWasLost() ? 1 : result);

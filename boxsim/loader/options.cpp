@@ -1,10 +1,10 @@
 #include "boxsim/loader/options.h"
 
 #include "boxsim/dsp/sink_table.h"
+#include "boxsim/frontend/drivers/key_press.h"
 #include "boxsim/frontend/drivers/shutdown_request.h"
-#include "boxsim/frontend/screen/screen_size.h"
+#include "boxsim/frontend/script/key_script.h"
 #include "boxsim/notices/notice_text.h"
-#include "boxsim/toolkit/key_table.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,40 +48,16 @@ std::string helpText() {
         "  --headless --keys SCRIPT\n"
         "                  read keys from SCRIPT instead of the terminal\n"
         "\n"
-        "A key script is words separated by blanks or new lines:\n"
-        "  ";
-    std::string words;
-    for (const KeyBinding& b : keyTable()) {
-        if (b.word && b.action == KeyAction::remote)
-            words += (words.empty() ? "" : " ") + std::string(b.word);
-    }
-    out += words +
-           "\n"
-           "                  the remote control's keys\n"
-           "  wait MS         wait MS milliseconds (0 to 2147483647)\n"
-           "  idle            wait until no playback thread is alive\n"
-           "  dump            print the screen: every widget, or the host's own screen\n"
-           "  shot FILE       write the screen as a " +
-           std::to_string(screenWidth) + " x " + std::to_string(screenHeight) +
-           " PNG\n"
-           "  hostclose       the host closes the plug-in's window with result 0, as on\n"
-           "                  standby; playback goes on\n"
-           "  launch          start the plug-in again once it has returned (an error\n"
-           "                  while its window is open)\n"
+        "A key script is words separated by blanks or new lines:\n";
+    out += keyScriptHelp() +
            "When the script ends the host quits: it closes a window still open with\n"
            "result 0, stops what still plays, and unloads the plug-in.\n"
            "\n"
-           "Keys, the same in the window and the terminal (the key, what it is, its\n"
-           "word in key scripts):\n";
-    auto column = [](std::string text, std::size_t width) {
-        text.resize(std::max(text.size() + 1, width), ' ');
-        return text;
-    };
-    for (const KeyBinding& b : keyTable())
-        out += "  " + column(keyboardKeys(b), 16) +
-               (b.word ? column(b.help, 10) + b.word : std::string(b.help)) + "\n";
-    out += "Between runs the host's own screen: OK starts the plug-in again, exit or\n"
-           "quit leaves. Ctrl-C quits at any time, in the window too.\n"
+           "Keys: what each does in the plug-in's window, on the host's own screen\n"
+           "between runs, and its word in key scripts. Keys pressed while the plug-in\n"
+           "is away from its window (the pause after leaving it) are dropped.\n";
+    out += keysHelp();
+    out += "Ctrl-C quits at any time, in the window too.\n"
            "\n"
            "Exit status: the plug-in's last result; 128 + the signal's number after\n"
            "Ctrl-C or one of these signals:\n ";

@@ -32,9 +32,10 @@ std::string printableLine(std::string_view text) {
     return out;
 }
 
-std::string quotedName(std::string_view name) {
-    std::string out = "\"";
-    for (const char c : name.substr(0, quoted_bytes)) {
+std::string escaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
         if (c == '"' || c == '\\')
             out += '\\';
         if (printable(static_cast<unsigned char>(c)))
@@ -42,7 +43,11 @@ std::string quotedName(std::string_view name) {
         else
             escape(out, static_cast<unsigned char>(c));
     }
-    out += '"';
+    return out;
+}
+
+std::string quotedName(std::string_view name) {
+    std::string out = '"' + escaped(name.substr(0, quoted_bytes)) + '"';
     if (name.size() > quoted_bytes)
         out += "... (" + std::to_string(name.size()) + " bytes)";
     return out;

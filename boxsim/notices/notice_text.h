@@ -15,6 +15,9 @@ inline constexpr std::size_t quoted_bytes = 60;
 
 // text with every byte outside printable ASCII written as \xHH.
 std::string printableLine(std::string_view text);
+// The same, with '"' and '\' escaped as \" and \\ too: text that goes
+// between double quotes.
+std::string escaped(std::string_view text);
 // name in double quotes, '"' and '\' escaped as \" and \\, other bytes
 // outside printable ASCII as \xHH; a longer name is cut after quoted_bytes
 // and followed by its length: "abc..."... (1048576 bytes).

@@ -104,6 +104,9 @@ void eWidget::show() {
 }
 void eWidget::hide() {
     d_->shown = false;
+    // What lies beneath shows now, not when the plug-in next draws.
+    if (!d_->parent && current_driver)
+        current_driver->hidden(*this);
 }
 
 int eWidget::exec() {
@@ -121,6 +124,8 @@ int eWidget::exec() {
             std::this_thread::sleep_for(loop_tick);
         }
     }
+    if (current_driver)
+        current_driver->loopEnded(w.self);
     return w.result;
 }
 

@@ -1,6 +1,7 @@
 #include "boxsim/toolkit/key_routing.h"
 
 #include "boxsim/toolkit/key_table.h"
+#include "boxsim/toolkit/modal_driver.h"
 #include "boxsim/toolkit/widget_private.h"
 #include "host/ebutton.h"
 
@@ -85,6 +86,12 @@ bool pressKey(eWidget& window, RemoteKey key) {
         const std::size_t n = focusable.size();
         at = key == RemoteKey::right ? (at + 1) % n : (at + n - 1) % n;
         top.focus = &focusable[at]->self;
+        return true;
+    }
+    if (key == RemoteKey::exit) {
+        // As a window does with an Exit nothing else took: it leaves, as a
+        // list's Exit leaves Tivra's window.
+        closeWindow(top.self, 1);
         return true;
     }
     return false;

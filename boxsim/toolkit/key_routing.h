@@ -1,5 +1,6 @@
 // Where a key pressed on the remote goes: the focused widget first, then the
-// coloured shortcuts, then left and right move the focus between widgets.
+// coloured shortcuts, then left and right move the focus between widgets;
+// an Exit that nothing took closes the window with 1, ending its modal loop.
 #pragma once
 
 #include "boxsim/toolkit/remote_key.h"

@@ -1,5 +1,8 @@
 #include "boxsim/toolkit/key_table.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace boxsim {
 
 const std::vector<KeyBinding>& keyTable() {
@@ -7,24 +10,25 @@ const std::vector<KeyBinding>& keyTable() {
     using A = KeyAction;
     using R = RemoteKey;
     using C = MarkColour;
+    using H = HostKey;
     // Arrows, Enter and Esc are what a keyboard has for them. Each coloured
     // key and standby also has a letter, for terminals that do not pass
     // function keys on; Backspace leaves as Esc does, without Esc's delay.
     static const std::vector<KeyBinding> table = {
-        {A::remote, R::up, {K::up}, "up", "move", C::none, false},
-        {A::remote, R::down, {K::down}, "down", "move", C::none, false},
-        {A::remote, R::pageUp, {K::page_up}, "pgup", "page", C::none, true},
-        {A::remote, R::pageDown, {K::page_down}, "pgdown", "page", C::none, true},
-        {A::remote, R::left, {K::left}, "left", "focus", C::none, false},
-        {A::remote, R::right, {K::right}, "right", "focus", C::none, false},
-        {A::remote, R::ok, {K::enter}, "ok", "OK", C::none, true},
-        {A::remote, R::exit, {K::escape, K::backspace}, "exit", "exit", C::none, true},
-        {A::remote, R::red, {K::f1, letter('r')}, "red", "red", C::red, true},
-        {A::remote, R::green, {K::f2, letter('g')}, "green", "green", C::green, false},
-        {A::remote, R::yellow, {K::f3, letter('y')}, "yellow", "yellow", C::yellow, false},
-        {A::remote, R::blue, {K::f4, letter('b')}, "blue", "blue", C::blue, true},
-        {A::standby, R::exit, {K::f10, letter('p')}, nullptr, "standby", C::none, true},
-        {A::quit, R::exit, {letter('q')}, nullptr, "quit", C::none, false},
+        {A::remote, R::up, {K::up}, "up", "move", C::none, false, H::none},
+        {A::remote, R::down, {K::down}, "down", "move", C::none, false, H::none},
+        {A::remote, R::pageUp, {K::page_up}, "pgup", "page", C::none, true, H::none},
+        {A::remote, R::pageDown, {K::page_down}, "pgdown", "page", C::none, true, H::none},
+        {A::remote, R::left, {K::left}, "left", "focus", C::none, false, H::none},
+        {A::remote, R::right, {K::right}, "right", "focus", C::none, false, H::none},
+        {A::remote, R::ok, {K::enter}, "ok", "OK", C::none, true, H::start},
+        {A::remote, R::exit, {K::escape, K::backspace}, "exit", "exit", C::none, true, H::leave},
+        {A::remote, R::red, {K::f1, letter('r')}, "red", "red", C::red, true, H::none},
+        {A::remote, R::green, {K::f2, letter('g')}, "green", "green", C::green, false, H::none},
+        {A::remote, R::yellow, {K::f3, letter('y')}, "yellow", "yellow", C::yellow, false, H::none},
+        {A::remote, R::blue, {K::f4, letter('b')}, "blue", "blue", C::blue, true, H::none},
+        {A::standby, R::exit, {K::f10, letter('p')}, nullptr, "standby", C::none, true, H::none},
+        {A::quit, R::exit, {letter('q')}, nullptr, nullptr, C::none, false, H::leave},
     };
     return table;
 }
@@ -89,24 +93,44 @@ std::string keyboardKeys(const KeyBinding& binding) {
     return out;
 }
 
-std::vector<std::string> stripEntries() {
-    std::vector<std::string> entries;
-    const KeyBinding* previous = nullptr;
-    for (const KeyBinding& b : keyTable()) {
-        if (!b.on_strip) {
-            previous = nullptr;
-            continue;
-        }
-        if (previous && std::string(previous->help) == b.help) {
-            // "PgUp page" and "PgDn page" become "PgUp/PgDn page".
-            std::string& last = entries.back();
-            last.insert(last.size() - std::string(b.help).size() - 1, "/" + keyboardKeys(b));
-        } else {
-            entries.push_back(keyboardKeys(b) + " " + b.help);
-        }
-        previous = &b;
+const char* hostHelp(HostKey key) {
+    switch (key) {
+    case HostKey::none: return nullptr;
+    case HostKey::start: return "start";
+    case HostKey::leave: return "quit";
     }
-    return entries;
+    return nullptr;
+}
+
+std::string hostKeys(HostKey key) {
+    std::string out;
+    for (const KeyBinding& b : keyTable()) {
+        if (b.host == key)
+            out += (out.empty() ? "" : "/") + keyboardKeys(b);
+    }
+    return out;
+}
+
+std::vector<std::string> stripEntries(KeyScreen screen) {
+    // Keys and what they do, in the table's order; "PgUp page" and "PgDn
+    // page" become "PgUp/PgDn page".
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const KeyBinding& b : keyTable()) {
+        const char* help =
+            screen == KeyScreen::window ? (b.on_strip ? b.help : nullptr) : hostHelp(b.host);
+        if (!help)
+            continue;
+        auto same = std::find_if(entries.begin(), entries.end(),
+                                 [help](const auto& e) { return e.second == help; });
+        if (same == entries.end())
+            entries.emplace_back(keyboardKeys(b), help);
+        else
+            same->first += "/" + keyboardKeys(b);
+    }
+    std::vector<std::string> out;
+    for (const auto& [keys, help] : entries)
+        out.push_back(keys + " " + help);
+    return out;
 }
 
 } // namespace boxsim

@@ -1,8 +1,9 @@
 // The remote control as boxsim offers it: one row a key, and everything
 // that says what a key is reads it. The terminal and window front ends find
 // the row of a keyboard key here, key scripts the row of a word, --help and
-// the strip below the screen print the rows, and the toolkit and painters
-// take a coloured key's name and mark colour from it.
+// the strip below the screen print the rows (each screen its own keys), and
+// the toolkit and painters take a coloured key's name and mark colour from
+// it.
 #pragma once
 
 #include "boxsim/toolkit/remote_key.h"
@@ -45,6 +46,12 @@ enum class MarkColour { none, red, green, yellow, blue };
 // quitting the host (on its own screen).
 enum class KeyAction { remote, standby, quit };
 
+// Which screen takes keys: the plug-in's window, or the host's own screen
+// between runs, where a key starts the plug-in again, leaves, or does
+// nothing.
+enum class KeyScreen { window, host };
+enum class HostKey { none, start, leave };
+
 struct KeyBinding {
     KeyAction action;
     RemoteKey remote; // when action is remote
@@ -52,11 +59,14 @@ struct KeyBinding {
     // Its word in key scripts, and for a coloured key the name plug-ins give
     // shortcuts and key marks; null for the host's own keys.
     const char* word;
-    // What it does, in a word or two: the strip and --help say this.
+    // What it does in the plug-in's window, in a word or two, for the strip
+    // and --help; null where it does nothing there.
     const char* help;
     MarkColour colour;
-    // On the strip below the screen; the rest are listed by --help only.
+    // On the window's strip below the screen; the rest are listed by
+    // --help only.
     bool on_strip;
+    HostKey host;
 };
 
 const std::vector<KeyBinding>& keyTable();
@@ -72,8 +82,14 @@ MarkColour markColour(const std::string& name);
 
 // "F1/r": the keyboard keys of a row.
 std::string keyboardKeys(const KeyBinding& binding);
-// The strip's entries in order, e.g. "PgUp/PgDn page", "F1/r red": the
-// rows on it, neighbours with the same help in one entry.
-std::vector<std::string> stripEntries();
+// What a key does on the host's screen, as the strip and --help say it:
+// "start", "quit", or null for nothing.
+const char* hostHelp(HostKey key);
+// "Esc/Bksp/q": every keyboard key that does this on the host's screen.
+std::string hostKeys(HostKey key);
+// The strip's entries in order for the screen shown, e.g. "PgUp/PgDn
+// page", "F1/r red" in the window, "Esc/Bksp/q quit" on the host's screen:
+// keys that do the same in one entry.
+std::vector<std::string> stripEntries(KeyScreen screen);
 
 } // namespace boxsim

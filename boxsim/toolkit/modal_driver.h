@@ -1,6 +1,7 @@
 // The seam between the toolkit's modal loop and a front end. The loop asks
 // the driver to draw the window and feeds the window the keys the driver
-// returns. Without a driver the loop only waits until it is closed.
+// returns; the driver also hears when the loop ends and when a window is
+// hidden. Without a driver the loop only waits until it is closed.
 #pragma once
 
 #include "boxsim/toolkit/remote_key.h"
@@ -18,6 +19,10 @@ public:
     virtual void present(eWidget& window) = 0;
     // The next key, or nothing when timeout passes first.
     virtual std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) = 0;
+    // window's modal loop has ended: the GUI thread is away from it.
+    virtual void loopEnded(eWidget& /*window*/) {}
+    // window has been taken off the screen, as a toolkit's hide does at once.
+    virtual void hidden(eWidget& /*window*/) {}
 };
 
 // The driver every modal loop uses from now on; null for none. GUI thread only.

@@ -79,6 +79,8 @@ TEST_F(BoxsimProgram, EachInputAndOutputThatCannotBeUsedIsSaidInOneLineWithItsSt
     const std::string help = " (boxsim --help shows the options)";
     const std::string play = script("down ok idle exit"), nothing = script("");
     const std::string bad_wait = script("down\nwait 2147483648");
+    const std::string wait_only = script("wait"), launch_open = script("\nlaunch");
+    const std::string closed_twice = script("hostclose\nhostclose");
     // A disk that fills up, as the process's limit on a file's size has it.
     const std::string full_disk = "ulimit -f 1;";
     const struct {
@@ -157,9 +159,21 @@ TEST_F(BoxsimProgram, EachInputAndOutputThatCannotBeUsedIsSaidInOneLineWithItsSt
         {{"--b\x01gus"}, 2, "unknown option \"--b\\x01gus\"" + help},
         {{"--keys", bad_wait},
          2,
-         bad_wait +
-             ": line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
-        {{"--keys", script("launch")}, 2, "keys: \"launch\" while the plug-in's window is open"},
+         "key script \"" + bad_wait +
+             "\": line 2: \"wait\" takes milliseconds from 0 to 2147483647, not \"2147483648\""},
+        {{"--keys", wait_only},
+         2,
+         "key script \"" + wait_only + "\": line 1: \"wait\" takes",
+         "",
+         false},
+        {{"--keys", "/dev/zero"}, 2, "key script \"/dev/zero\": ", "", false},
+        {{"--keys", launch_open},
+         2,
+         "key script \"" + launch_open +
+             "\": line 2: \"launch\" while the plug-in's window is open"},
+        {{"--keys", closed_twice},
+         2,
+         "key script \"" + closed_twice + "\": line 2: \"hostclose\" while no window is open"},
     };
     for (const auto& row : rows) {
         std::vector<std::string> args = row.option_and_value;
@@ -349,11 +363,40 @@ TEST_F(BoxsimProgram, AlsaSoundReachesTheConfiguredAlsaDevice) {
     EXPECT_EQ(testaudio::readFile(dir_ / "alsa.raw"), testaudio::toS16be(signal, 16));
 }
 
-TEST_F(BoxsimProgram, WithoutHddThePlugInSeesTheMachinesOwnAndAShotThatFailsIsSaidOnce) {
-    const Outcome o = boxsim({"--dsp", "null", "--headless", "--keys",
-                              script("shot " + (dir_ / "missing/screen.png") + " dump")});
-    EXPECT_EQ(o.exit_code, 0) << o.err;
-    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
-    EXPECT_EQ(o.err.rfind("boxsim: shot: ", 0), 0u) << o.err;
-    EXPECT_NE(o.out.find("entry \"..\" selected"), std::string::npos) << "the session went on";
+TEST_F(BoxsimProgram, AShotIsAWholePng) {
+#ifndef BOXSIM_WITH_WINDOW
+    GTEST_SKIP() << "this boxsim is built without pictures";
+#endif
+    const Outcome o =
+        boxsim({"--dsp", "null", "--headless", "--keys", script("shot " + (dir_ / "screen.png"))});
+    EXPECT_EQ(o.err, "");
+    const std::string png = text(dir_ / "screen.png");
+    const std::string end = "IEND\xAE\x42\x60\x82";
+    EXPECT_EQ(png.substr(png.size() - std::min(png.size(), end.size())), end)
+        << "the last chunk ends the file";
+}
+
+TEST_F(BoxsimProgram, AShotThatCannotBeWrittenIsSaidOnceNamingItsPathOnceAndTheScriptGoesOn) {
+    dir_.mkdir("folder");
+    const struct {
+        std::string path, why;
+    } cases[] = {
+        {"/dev/full", "No space left on device"},
+        {dir_ / "folder", "Is a directory"},
+        {dir_ / "missing/screen.png", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        // Without --hdd the plug-in sees the machine's own /hdd.
+        const Outcome o = boxsim(
+            {"--dsp", "null", "--headless", "--keys", script("dump\nshot " + c.path + " dump")});
+        EXPECT_EQ(o.exit_code, 0) << o.err;
+#ifdef BOXSIM_WITH_WINDOW
+        const std::string why = c.why;
+#else
+        const std::string why = "this boxsim was built without pictures (SDL2)";
+#endif
+        EXPECT_EQ(o.err, "boxsim: line 2: shot \"" + c.path + "\": " + why + "\n");
+        EXPECT_NE(o.out.find("window at", o.out.find("window at") + 1), std::string::npos)
+            << "the script went on to its second dump: " << o.out;
+    }
 }

@@ -1,15 +1,17 @@
 // The host's own logic, without a process or a screen: options, key
 // scripts, the key table and what its keys do, printable names, fitting text
 // into room, the terminal's lines and the window's smaller picture.
+#include "boxsim/dsp/sink_choice.h"
 #include "boxsim/frontend/drivers/key_press.h"
-#include "boxsim/frontend/drivers/terminal_layout.h"
 #include "boxsim/frontend/screen/host_screen.h"
 #include "boxsim/frontend/screen/printable_text.h"
 #include "boxsim/frontend/screen/shrink.h"
+#include "boxsim/frontend/screen/terminal_layout.h"
 #include "boxsim/frontend/screen/text_fit.h"
 #include "boxsim/frontend/script/key_script.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/notices/notice_text.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +21,12 @@ using namespace boxsim;
 
 namespace {
 
-// What a script's steps come to, one word a step, for comparing.
+// What a script's steps come to, one word a step with the line of its word
+// where that is not the first, for comparing.
 std::string described(const std::vector<ScriptStep>& steps) {
     std::string out;
-    for (const ScriptStep& s : steps) {
+    for (const ScriptStep& step : steps) {
+        const ScriptAction& s = step.action;
         if (auto* key = std::get_if<RemoteKey>(&s))
             out += std::string(bindingFor(*key).word);
         else if (auto* wait = std::get_if<WaitStep>(&s))
@@ -34,7 +38,7 @@ std::string described(const std::vector<ScriptStep>& steps) {
                    : std::holds_alternative<DumpStep>(s)      ? "dump"
                    : std::holds_alternative<HostCloseStep>(s) ? "hostclose"
                                                               : "launch";
-        out += " ";
+        out += (step.line == 1 ? "" : "@" + std::to_string(step.line)) + " ";
     }
     return out;
 }
@@ -126,8 +130,8 @@ TEST(KeyScript, WordsBecomeStepsAndAMistakeNamesItsLineAndWord) {
     } cases[] = {
         {"up down\tleft right pgup pgdown ok exit red green yellow blue",
          "up down left right pgup pgdown ok exit red green yellow blue "},
-        {"wait 0 wait\n2147483647 idle dump hostclose launch shot /x.png",
-         "wait:0 wait:2147483647 idle dump hostclose launch shot:/x.png "},
+        {"wait 0 wait\n2147483647 idle\n\ndump hostclose launch shot /x.png",
+         "wait:0 wait:2147483647 idle@2 dump@4 hostclose@4 launch@4 shot:/x.png@4 "},
         {"\n\n  \r\n", ""},
         {"down\n\nok jump", "line 3: unknown key word \"jump\""},
         {"wait 2147483648", "line 1: \"wait\" takes milliseconds from 0 to 2147483647, not "
@@ -135,9 +139,15 @@ TEST(KeyScript, WordsBecomeStepsAndAMistakeNamesItsLineAndWord) {
         {"ok\nwait 99999999999999999999", "line 2: \"wait\" takes milliseconds"},
         {"wait -1", "line 1: \"wait\" takes milliseconds from 0 to 2147483647, not \"-1\""},
         {"wait 5s", "not \"5s\""},
-        {"wait\n", "line 2: \"wait\" takes milliseconds from 0 to 2147483647, and none followed"},
+        {"wait\n", "line 1: \"wait\" takes milliseconds from 0 to 2147483647, and none followed"},
+        {"ok\n\nwait", "line 3: \"wait\" takes milliseconds"},
         {"shot", "line 1: \"shot\" needs a file name"},
         {"standby", "line 1: unknown key word \"standby\""},
+        {std::string("down\0x", 6), "line 1: unknown key word \"down\\x00x\""},
+        {"ok \v \f", "line 1: unknown key word \"\\x0b\""},
+        {"ok \f", "line 1: unknown key word \"\\x0c\""},
+        {"ok\n" + std::string(4097, 'a'), "line 2 is longer than 4096 bytes"},
+        {"ok\n" + std::string(4096, 'a'), "line 2: unknown key word \"aaaa"},
     };
     for (const auto& c : cases) {
         std::vector<ScriptStep> steps;
@@ -146,6 +156,35 @@ TEST(KeyScript, WordsBecomeStepsAndAMistakeNamesItsLineAndWord) {
             EXPECT_EQ(described(steps), c.steps_or_error) << c.text;
         else
             EXPECT_NE(error.find(c.steps_or_error), std::string::npos) << c.text << ": " << error;
+    }
+}
+
+TEST(KeyScript, WhatIsNoScriptFailsInOneLineThatNamesIt) {
+    testfs::ScratchDir dir;
+    dir.mkdir("folder");
+    dir.touch("big", std::string(max_script_bytes + 1, ' '));
+    std::string most;
+    while (most.size() + 3 <= max_script_bytes)
+        most += "ok\n";
+    dir.touch("most", most + std::string(max_script_bytes - most.size(), '\n'));
+    dir.touch("bad", "ok\nwait");
+    const struct {
+        std::string path, error; // "" when it is read
+    } cases[] = {
+        {"", "key script \"\": an empty name names no file"},
+        {dir / "missing", "No such file or directory"},
+        {dir / "folder", "it is a folder"},
+        {"/dev/zero", "larger than 1 MiB, the most a script may be"},
+        {dir / "big", "larger than 1 MiB"},
+        {dir / "most", ""},
+        {dir / "bad", "line 2: \"wait\" takes milliseconds"},
+    };
+    for (const auto& c : cases) {
+        std::vector<ScriptStep> steps;
+        std::string error;
+        EXPECT_EQ(readKeyScript(c.path, steps, error), c.error.empty()) << c.path << ": " << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
 }
 
@@ -173,9 +212,6 @@ TEST(KeyTable, EveryKeyHasOneRowThatEveryFrontEndReachesAlike) {
     EXPECT_EQ(bindingForWord("hostclose"), nullptr);
     EXPECT_TRUE(markColour("red") == MarkColour::red && markColour("blue") == MarkColour::blue &&
                 markColour("ok") == MarkColour::none && markColour("") == MarkColour::none);
-    EXPECT_EQ(stripEntries(),
-              (std::vector<std::string>{"PgUp/PgDn page", "Enter OK", "Esc/Bksp exit", "F1/r red",
-                                        "F4/b blue", "F10/p standby"}));
 }
 
 TEST(KeyTable, KeysDoWhatTheWindowAndTheHostScreenWant) {
@@ -250,6 +286,49 @@ TEST(TextFit, NamesAreCutAtACharactersEndWithAnEllipsisAndTheStripWraps) {
               (std::vector<std::string>{"aa  bbb", "c", "dddddd"}));
     EXPECT_EQ(wrapEntries(entries, 3, "  ", cells), entries);
     EXPECT_EQ(wrapEntries(entries, 99, "|", cells), (std::vector<std::string>{"aa|bbb|c|dddddd"}));
+}
+
+TEST(NoticeLine, ALongNoticeKeepsItsRemedyInBracketsWhole) {
+    const struct {
+        std::string text;
+        int width;
+        std::string shown;
+    } cases[] = {
+        {"no sound (--dsp to choose)", 26, "no sound (--dsp to choose)"},
+        {"no sound at all (--dsp to choose)", 26, "no soun\u2026 (--dsp to choose)"},
+        {"no sound at all (--dsp to choose)", 19, "\u2026 (--dsp to choose)"},
+        {"no sound at all (--dsp to choose)", 17, "no sound at all \u2026"},
+        {"no sound at all; nothing plays", 20, "no sound at all; no\u2026"},
+        {"ends in ) but (no) remedy here", 12, "ends in ) b\u2026"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fitNotice(c.text, c.width, cells), c.shown) << c.text << " in " << c.width;
+    // The one a machine without sound shows at start, at 80 columns.
+    const dsp::SinkChoice nothing = dsp::chooseSink({}, false, {false, false, true});
+    const std::string line = fitNotice(nothing.said, 80, cells);
+    EXPECT_LE(cells(line), 80) << line;
+    EXPECT_NE(line.find("--dsp"), std::string::npos) << line;
+}
+
+TEST(Help, ListsEveryScriptWordAndWhereEachKeyWorks) {
+    const std::string help = helpText();
+    for (const ScriptWord& w : scriptWords()) {
+        const std::string head = "\n  " + std::string(w.word) + (w.argument ? " " : "") +
+                                 (w.argument ? w.argument : "") + " ";
+        EXPECT_NE(help.find(head), std::string::npos) << head;
+    }
+    for (const char* row : {"  key             in the window  host's screen  key script\n",
+                            "  Enter           OK             start          ok\n",
+                            "  Esc/Bksp        exit           quit           exit\n",
+                            "  F10/p           standby        -              (hostclose)\n",
+                            "  q               -              quit           -\n"})
+        EXPECT_NE(help.find(row), std::string::npos) << row;
+    EXPECT_EQ(helpRow("wait MS", "wait MS milliseconds"),
+              "  wait MS         wait MS milliseconds\n");
+    EXPECT_EQ(helpRow(std::string(16, 'w'), "x"),
+              "  " + std::string(16, 'w') + "\n" + std::string(18, ' ') + "x\n");
+    EXPECT_EQ(helpRow("w", std::string(60, 'a') + " b"),
+              "  w               " + std::string(60, 'a') + "\n" + std::string(18, ' ') + "b\n");
 }
 
 TEST(TerminalLines, TheListKeepsTheBoxsRowsWhileThereIsRoomAndNothingShares) {

@@ -1,13 +1,18 @@
-// The toolkit boxsim gives plug-ins: the host's string and the order of the
-// file list. (The rest of the list is tried through the player's window.)
+// The toolkit boxsim gives plug-ins: the host's string, the order of the
+// file list, and where Exit goes. (The rest of the list is tried through the
+// player's window.)
+#include "boxsim/toolkit/modal_driver.h"
 #include "boxsim/toolkit/natural_order.h"
 #include "boxsim/toolkit/widget_tree.h"
+#include "host/ebutton.h"
 #include "host/elistbox.h"
 #include "host/estring.h"
+#include "host/ewindow.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -94,4 +99,62 @@ TEST(ListOrder, PrefixesNeverContradictTheOrder) {
         }
     }
     EXPECT_GT(decided, 100000) << "the prefixes should decide most pairs";
+}
+
+namespace {
+
+// Feeds a modal loop its keys; once they are spent it closes the window
+// with 99, so that a loop nothing ended still returns.
+class KeyFeed : public boxsim::ModalDriver {
+public:
+    explicit KeyFeed(std::deque<boxsim::RemoteKey> keys) : keys_(std::move(keys)) {}
+    void present(eWidget& window) override { window_ = &window; }
+    std::optional<boxsim::RemoteKey> nextKey(std::chrono::milliseconds) override {
+        if (keys_.empty()) {
+            boxsim::closeWindow(*window_, 99);
+            return std::nullopt;
+        }
+        const boxsim::RemoteKey key = keys_.front();
+        keys_.pop_front();
+        return key;
+    }
+
+private:
+    std::deque<boxsim::RemoteKey> keys_;
+    eWidget* window_ = nullptr;
+};
+
+} // namespace
+
+TEST(ExitKey, LeavesTheWindowWithOneWhicheverWidgetHasTheFocus) {
+    using boxsim::RemoteKey;
+    const struct {
+        const char* focus;
+        std::deque<RemoteKey> keys;
+    } cases[] = {
+        {"the list", {RemoteKey::exit}},
+        {"Root", {RemoteKey::right, RemoteKey::exit}},
+        {"Stop", {RemoteKey::right, RemoteKey::right, RemoteKey::exit}},
+        {"a label", {RemoteKey::exit}},
+        {"the window", {RemoteKey::exit}},
+    };
+    for (const auto& c : cases) {
+        // Tivra's window: a list that leaves on its Exit, two buttons, a label.
+        eWindow window(1);
+        window.show();
+        auto* list = new eListBox<eListBoxEntryText>(&window, nullptr, 1);
+        list->selected.connect([&window](eListBoxEntryText* entry) {
+            if (!entry)
+                window.reject();
+        });
+        new eButton(&window);
+        new eButton(&window);
+        eWidget* label = new eLabel(&window);
+        const std::string focus = c.focus;
+        window.setFocus(focus == "a label" ? label : focus == "the window" ? nullptr : list);
+        KeyFeed feed(c.keys);
+        boxsim::setModalDriver(&feed);
+        EXPECT_EQ(window.exec(), 1) << c.focus;
+        boxsim::setModalDriver(nullptr);
+    }
 }

@@ -87,6 +87,29 @@ if [ "$size" != 400x300 ] || awk "BEGIN { exit !($distance > 0.025) }"; then
     failed=1
 fi
 
+# Leaving Tivra takes its window off the screen at once (its title bar's
+# blue is gone within Tivra's pause), and an Esc pressed during that pause
+# is dropped: the host's screen stays.
+title_blue() { # FILE -> the share of its pixels in the title bar's colour
+    convert "$1" -fuzz 4% -fill red -opaque "rgb(44,78,150)" -fill black +opaque red \
+        -format "%[fx:mean.r]" info:
+}
+import -window root -crop "400x520+$X+$Y" +repage "$work/before.png"
+xdotool key --window "$wid" Escape
+sleep 0.3
+import -window root -crop "400x520+$X+$Y" +repage "$work/hidden.png"
+xdotool key --window "$wid" Escape
+if ! awk "BEGIN { exit !($(title_blue "$work/before.png") > 0.01) }" ||
+    ! awk "BEGIN { exit !($(title_blue "$work/hidden.png") == 0) }"; then
+    echo "FAILED: the window was still on the screen during Tivra's pause" >&2
+    failed=1
+fi
+sleep 1.5
+if ! kill -0 "$boxsim_pid" 2>/dev/null; then
+    echo "FAILED: an Esc pressed during Tivra's pause quit the host" >&2
+    failed=1
+fi
+
 xdotool key --window "$wid" ctrl+c 2>/dev/null || true
 for _ in $(seq 50); do kill -0 "$boxsim_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$boxsim_pid" 2>/dev/null; then

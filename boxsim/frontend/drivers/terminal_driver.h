@@ -1,12 +1,14 @@
 // The front end a person uses in a terminal: the box's screen drawn into
-// character cells with ncurses, every widget near its own place and never
-// over another, the plug-in's list with the box's number of rows; below it
-// a line with boxsim's latest notice and the key strip. Keys are read as the
-// key table maps them. Between runs of the plug-in, the host's own screen.
+// character cells with ncurses (screen/terminal_painter.h), keys read as
+// the key table maps them.
 #pragma once
 
 #include "boxsim/frontend/drivers/front_end.h"
 #include "boxsim/frontend/drivers/notices_on_screen.h"
+#include "boxsim/frontend/drivers/stderr_aside.h"
+#include "boxsim/frontend/screen/terminal_painter.h"
+
+#include <memory>
 
 namespace boxsim {
 
@@ -14,26 +16,25 @@ class TerminalDriver : public FrontEnd {
 public:
     // Takes over the terminal until destroyed. Meanwhile boxsim's notices
     // are shown on the screen and whatever else the process writes to
-    // stderr is kept aside, so it cannot scroll the screen; both are written
-    // to stderr once the terminal is handed back.
+    // stderr is put aside; both are written to stderr once the terminal is
+    // handed back.
     TerminalDriver();
     ~TerminalDriver() override;
     TerminalDriver(const TerminalDriver&) = delete;
     TerminalDriver& operator=(const TerminalDriver&) = delete;
 
-    std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) override;
-    HostChoice betweenRuns(int result) override;
-
 protected:
-    void draw(eWidget& window) override;
+    const KeyBinding* readKey(std::chrono::milliseconds timeout) override;
+    void dropPendingKeys() override;
+    void drawWindow(const WidgetNode& window, const std::vector<std::string>& strip) override;
+    void drawHostScreen(const HostScreen& host, const std::vector<std::string>& strip) override;
 
 private:
-    // First, so that it goes last: the notices are written out once the
-    // terminal is handed back.
+    // In this order, so that they go in the reverse: the notices are written
+    // out after what was put aside, once the terminal is handed back.
     NoticesOnScreen notices_;
-    eWidget* window_ = nullptr;
-    int saved_stderr_ = -1;
-    int collected_stderr_ = -1;
+    StderrAside aside_;
+    std::unique_ptr<TerminalPainter> painter_;
 };
 
 } // namespace boxsim

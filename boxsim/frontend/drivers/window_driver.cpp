@@ -1,6 +1,5 @@
 #include "boxsim/frontend/drivers/window_driver.h"
 
-#include "boxsim/frontend/drivers/key_press.h"
 #include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/frontend/screen/printable_text.h"
 #include "boxsim/frontend/screen/screen_size.h"
@@ -39,31 +38,20 @@ Keyboard keyboard_key(SDL_Keycode code) {
     return code >= SDLK_a && code <= SDLK_z ? letter(static_cast<char>(code)) : Keyboard::none;
 }
 
-// The next key press within timeout. Ctrl-C asks the host to quit as SIGINT
-// does in a terminal; the close button asks it to quit for no signal.
-const KeyBinding* next_press(std::chrono::milliseconds timeout) {
-    const Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(timeout.count());
-    for (;;) {
-        const int left = static_cast<int>(deadline - SDL_GetTicks());
-        SDL_Event event;
-        if (left <= 0 || !SDL_WaitEventTimeout(&event, left))
-            return nullptr;
-        if (event.type == SDL_QUIT) {
-            requestShutdown(0);
-            return nullptr;
-        }
-        if (event.type == SDL_KEYDOWN) {
-            const SDL_Keysym& key = event.key.keysym;
-            if (key.sym == SDLK_c && (key.mod & KMOD_CTRL)) {
-                requestShutdown(SIGINT);
-                return nullptr;
-            }
-            if (const KeyBinding* press = bindingFor(keyboard_key(key.sym)))
-                return press;
-        }
-        if (event.type == SDL_WINDOWEVENT)
-            return nullptr; // redrawn at the new size
+// What an event asks of the host: a key of the table (null for other
+// events). Ctrl-C asks the host to quit as SIGINT does in a terminal; the
+// close button asks it to quit for no signal.
+const KeyBinding* press_of(const SDL_Event& event) {
+    if (event.type == SDL_QUIT)
+        requestShutdown(0);
+    if (event.type != SDL_KEYDOWN)
+        return nullptr;
+    const SDL_Keysym& key = event.key.keysym;
+    if (key.sym == SDLK_c && (key.mod & KMOD_CTRL)) {
+        requestShutdown(SIGINT);
+        return nullptr;
     }
+    return bindingFor(keyboard_key(key.sym));
 }
 
 } // namespace
@@ -147,12 +135,15 @@ int WindowDriver::showLines(const std::vector<std::string>& lines, int y, int wi
     return y;
 }
 
-void WindowDriver::show() {
+void WindowDriver::show(const std::vector<std::string>& entries) {
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(renderer_, &w, &h);
     const int width = std::max(1, w - 2 * margin);
     auto measure = [this](const std::string& t) { return strip_font_->width(t); };
-    const std::vector<std::string> strip = wrapEntries(stripEntries(), width, "   ", measure);
+    std::vector<std::string> strip = wrapEntries(entries, width, "   ", measure);
+    if (strip.empty())
+        strip.push_back(""); // the notice keeps its place
+
     const std::string notice = notices_.latest();
     const int below = line_height * static_cast<int>(strip.size() + 1) + margin;
     const int room = std::max(1, h - below);
@@ -188,32 +179,45 @@ void WindowDriver::show() {
             SDL_RenderCopy(renderer_, small_, nullptr, &to);
         }
     }
-    const int y = showLines({fitText(printableText(notice), width, measure)}, room, width,
+    const int y = showLines({fitNotice(printableText(notice), width, measure)}, room, width,
                             {236, 200, 120, 255});
     showLines(strip, y, width, {170, 176, 190, 255});
     SDL_RenderPresent(renderer_);
 }
 
-void WindowDriver::draw(eWidget& window) {
-    plugin_window_ = &window;
-    picture_->paintWindow(snapshot(window));
-    show();
-}
-
-std::optional<RemoteKey> WindowDriver::nextKey(std::chrono::milliseconds timeout) {
-    const KeyBinding* press = shutdownRequested() ? nullptr : next_press(timeout);
-    return keyForWindow(press, plugin_window_);
-}
-
-HostChoice WindowDriver::betweenRuns(int result) {
-    plugin_window_ = nullptr;
-    while (!shutdownRequested()) {
-        picture_->paintHostScreen(hostScreen(result));
-        show();
-        if (auto choice = hostScreenChoice(next_press(std::chrono::milliseconds(100))))
-            return *choice;
+const KeyBinding* WindowDriver::readKey(std::chrono::milliseconds timeout) {
+    const Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(timeout.count());
+    for (;;) {
+        const int left = static_cast<int>(deadline - SDL_GetTicks());
+        SDL_Event event;
+        if (left <= 0 || !SDL_WaitEventTimeout(&event, left))
+            return nullptr;
+        if (const KeyBinding* press = press_of(event))
+            return press;
+        // Quitting, or a new size to draw at.
+        if (event.type == SDL_QUIT || event.type == SDL_WINDOWEVENT || shutdownRequested())
+            return nullptr;
     }
-    return HostChoice::quit;
+}
+
+void WindowDriver::dropPendingKeys() {
+    // Only the keys: the close button and Ctrl-C still quit. Peeked rather
+    // than polled: a poll stops at the end of an earlier poll's cycle, and
+    // would leave what came since.
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+        press_of(event);
+}
+
+void WindowDriver::drawWindow(const WidgetNode& window, const std::vector<std::string>& strip) {
+    picture_->paintWindow(window);
+    show(strip);
+}
+
+void WindowDriver::drawHostScreen(const HostScreen& host, const std::vector<std::string>& strip) {
+    picture_->paintHostScreen(host);
+    show(strip);
 }
 
 } // namespace boxsim

@@ -23,17 +23,17 @@ public:
     WindowDriver(const WindowDriver&) = delete;
     WindowDriver& operator=(const WindowDriver&) = delete;
 
-    std::optional<RemoteKey> nextKey(std::chrono::milliseconds timeout) override;
-    HostChoice betweenRuns(int result) override;
-
 protected:
-    void draw(eWidget& window) override;
+    const KeyBinding* readKey(std::chrono::milliseconds timeout) override;
+    void dropPendingKeys() override;
+    void drawWindow(const WidgetNode& window, const std::vector<std::string>& strip) override;
+    void drawHostScreen(const HostScreen& host, const std::vector<std::string>& strip) override;
 
 private:
     WindowDriver() = default;
-    // Puts the picture on the window, scaled to 4:3, and the notice and the
-    // key strip below.
-    void show();
+    // Puts the picture on the window, scaled to 4:3, and below it the
+    // notice and the key strip with these entries.
+    void show(const std::vector<std::string>& strip);
     // Draws the lines of text from y down; returns where they end.
     int showLines(const std::vector<std::string>& lines, int y, int width, SDL_Color ink);
 
@@ -49,7 +49,6 @@ private:
     SDL_Surface* small_pixels_ = nullptr;
     std::unique_ptr<ScreenPicture> picture_;
     std::unique_ptr<ScreenFont> strip_font_;
-    eWidget* plugin_window_ = nullptr;
     bool video_ = false;
 };
 

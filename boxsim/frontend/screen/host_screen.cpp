@@ -5,20 +5,12 @@
 namespace boxsim {
 
 std::vector<std::string> hostScreenLines(const HostScreen& screen) {
-    const KeyBinding* quit = nullptr;
-    for (const KeyBinding& b : keyTable()) {
-        if (b.action == KeyAction::quit)
-            quit = &b;
-    }
-    std::string leave = keyboardKeys(bindingFor(RemoteKey::exit));
-    if (quit)
-        leave += "/" + keyboardKeys(*quit);
     return {
         screen.plugin + " has returned " + std::to_string(screen.result) + " to the box's menu.",
         screen.playing ? "A file is still playing." : "Nothing is playing.",
         "",
-        keyboardKeys(bindingFor(RemoteKey::ok)) + ": start " + screen.plugin + " again | " + leave +
-            ": quit",
+        hostKeys(HostKey::start) + ": start " + screen.plugin + " again | " +
+            hostKeys(HostKey::leave) + ": quit",
     };
 }
 

@@ -27,7 +27,8 @@ public:
     void paintHostScreen(const HostScreen& host);
     // RGBA, 720 x 576.
     SDL_Surface* surface() const { return surface_; }
-    // Writes the picture as PNG; false with the reason in error.
+    // Writes the picture as PNG; false with the reason in error (which does
+    // not repeat the path).
     bool save(const std::string& path, std::string& error) const;
 
 private:

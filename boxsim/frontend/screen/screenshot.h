@@ -10,7 +10,7 @@
 namespace boxsim {
 
 // The screen with window on it, or the host's own screen when window is
-// null. False with the reason in error.
+// null. False with the reason in error (which does not repeat the path).
 bool writeScreenshot(const std::string& path, const WidgetNode* window, const HostScreen& host,
                      std::string& error);
 

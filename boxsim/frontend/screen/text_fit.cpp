@@ -1,5 +1,7 @@
 #include "boxsim/frontend/screen/text_fit.h"
 
+#include <algorithm>
+
 namespace boxsim {
 
 std::size_t characterLength(unsigned char lead) {
@@ -45,6 +47,16 @@ std::string fitText(const std::string& text, int width, const Measure& measure) 
     return measure(ellipsis) <= width ? ellipsis : "";
 }
 
+std::string fitNotice(const std::string& text, int width, const Measure& measure) {
+    const std::size_t open = text.rfind(" (");
+    if (measure(text) <= width || open == std::string::npos || text.back() != ')')
+        return fitText(text, width, measure);
+    const std::string remedy = text.substr(open);
+    const int room = width - measure(remedy);
+    const std::string start = fitText(text.substr(0, open), room, measure);
+    return start.empty() ? fitText(text, width, measure) : start + remedy;
+}
+
 std::vector<std::string> wrapEntries(const std::vector<std::string>& entries, int width,
                                      const std::string& separator, const Measure& measure) {
     std::vector<std::string> lines;
@@ -55,6 +67,24 @@ std::vector<std::string> wrapEntries(const std::vector<std::string>& entries, in
             lines.push_back(entry);
     }
     return lines;
+}
+
+std::string helpRow(const std::string& head, const std::string& text) {
+    constexpr std::size_t indent = 18, width = 78;
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    const auto bytes = [](const std::string& t) { return static_cast<int>(t.size()); };
+    std::string out = "  " + head;
+    out += out.size() < indent ? std::string(indent - out.size(), ' ')
+                               : "\n" + std::string(indent, ' ');
+    const std::vector<std::string> lines = wrapEntries(words, width - indent, " ", bytes);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out += (i ? std::string(indent, ' ') : "") + lines[i] + "\n";
+    return out;
 }
 
 } // namespace boxsim

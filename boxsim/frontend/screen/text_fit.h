@@ -24,9 +24,18 @@ char32_t codePoint(const std::string& text, std::size_t at);
 // does not fit).
 std::string fitText(const std::string& text, int width, const Measure& measure);
 
+// A notice in width: whole where it fits; otherwise, where it ends in its
+// remedy in brackets ("... (--dsp to choose)"), its start cut with "…" and
+// the remedy whole after it; else as fitText cuts it.
+std::string fitNotice(const std::string& text, int width, const Measure& measure);
+
 // The entries in order on as few lines as fit width, each line's entries
 // joined by separator; an entry wider than width has a line of its own.
 std::vector<std::string> wrapEntries(const std::vector<std::string>& entries, int width,
                                      const std::string& separator, const Measure& measure);
+
+// A row of --help: head in its column, then text wrapped beside it within
+// 78 columns (below head where head is wider than its column).
+std::string helpRow(const std::string& head, const std::string& text);
 
 } // namespace boxsim

@@ -1,5 +1,7 @@
 #include "boxsim/frontend/script/screen_dump.h"
 
+#include "boxsim/notices/notice_text.h"
+
 #include <cstdio>
 
 namespace boxsim {
@@ -10,7 +12,7 @@ void dump(const WidgetNode& w, int depth, std::string& out) {
     std::snprintf(place, sizeof place, " at (%d,%d) size %dx%d", w.position.x, w.position.y,
                   w.size.width, w.size.height);
     out += std::string(2 * depth, ' ') + kindName(w.kind) + place;
-    out += " text \"" + escapedText(w.text) + "\"";
+    out += " text \"" + escaped(w.text) + "\"";
     if (w.focused)
         out += " focus";
     if (!w.shown)
@@ -28,7 +30,7 @@ void dump(const WidgetNode& w, int depth, std::string& out) {
     }
     out += "\n";
     for (const ListRow& row : w.rows) {
-        out += std::string(2 * depth + 2, ' ') + "entry \"" + escapedText(row.text) + "\"";
+        out += std::string(2 * depth + 2, ' ') + "entry \"" + escaped(row.text) + "\"";
         if (row.selected)
             out += " selected";
         if (row.shown)
@@ -40,23 +42,6 @@ void dump(const WidgetNode& w, int depth, std::string& out) {
 }
 
 } // namespace
-
-std::string escapedText(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c == '\\' || c == '"') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7f) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out;
-}
 
 std::string screenDump(const WidgetNode& window) {
     std::string out;

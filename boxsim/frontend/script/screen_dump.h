@@ -13,7 +13,4 @@ namespace boxsim {
 std::string screenDump(const WidgetNode& window);
 std::string screenDump(const eWidget& window);
 
-// text with \ and " escaped and every byte outside printable ASCII as \xNN.
-std::string escapedText(const std::string& text);
-
 } // namespace boxsim

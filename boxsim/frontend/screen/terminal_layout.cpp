@@ -1,4 +1,4 @@
-#include "boxsim/frontend/drivers/terminal_layout.h"
+#include "boxsim/frontend/screen/terminal_layout.h"
 
 #include "boxsim/frontend/screen/screen_size.h"
 
