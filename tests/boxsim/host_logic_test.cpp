@@ -210,8 +210,10 @@ TEST(KeyTable, EveryKeyHasOneRowThatEveryFrontEndReachesAlike) {
     EXPECT_EQ(bindingFor(Keyboard::none), nullptr);
     EXPECT_EQ(bindingFor(letter('z')), nullptr);
     EXPECT_EQ(bindingForWord("hostclose"), nullptr);
-    EXPECT_TRUE(markColour("red") == MarkColour::red && markColour("blue") == MarkColour::blue &&
-                markColour("ok") == MarkColour::none && markColour("") == MarkColour::none);
+    EXPECT_EQ(markColour("red"), MarkColour::red);
+    EXPECT_EQ(markColour("blue"), MarkColour::blue);
+    EXPECT_EQ(markColour("ok"), MarkColour::none);
+    EXPECT_EQ(markColour(""), MarkColour::none);
 }
 
 TEST(KeyTable, KeysDoWhatTheWindowAndTheHostScreenWant) {
@@ -373,7 +375,8 @@ TEST(TerminalLines, TheListKeepsTheBoxsRowsWhileThereIsRoomAndNothingShares) {
     }
     const LineMap tight(window, 11);
     EXPECT_EQ(tight.line(385) - tight.line(85), 7) << "the list gives up rows first";
-    EXPECT_TRUE(tight.line(435) < tight.line(500) && tight.line(500) < tight.line(535) - 1);
+    EXPECT_LT(tight.line(435), tight.line(500)) << "the labels keep their own lines";
+    EXPECT_LT(tight.line(500), tight.line(535) - 1) << "the buttons keep theirs";
 }
 
 TEST(ShrunkPicture, AveragesSoThatOnePixelLinesFadeButStay) {

@@ -25,7 +25,8 @@ TEST(EString, ItsExtrasClampToTheStringAndWorkOnBytes) {
     EXPECT_EQ(s.left(4) + s.right(4) + s.mid(4, 1) + s.mid(5, 99) + s.mid(9, 1), "/hddjazz/jazz");
     EXPECT_EQ(s.left(99) + s.right(99), s + s);
     eString upper = "a.FlAc\xe9\xff 1z";
-    EXPECT_TRUE(&upper.upper() == &upper && upper == "A.FLAC\xe9\xff 1Z");
+    EXPECT_EQ(&upper.upper(), &upper);
+    EXPECT_EQ(upper, "A.FLAC\xe9\xff 1Z");
     eString path = "//hdd//jazz//", growing = "aXa", untouched = "abc";
     EXPECT_EQ(path.strReplace("//", "/"), "/hdd/jazz/");
     EXPECT_EQ(growing.strReplace("a", "aa"), "aaXaa");

@@ -26,7 +26,8 @@ protected:
     void SetUp() override { set_total_time_label(&label_); }
     void TearDown() override {
         set_total_time_label(nullptr);
-        EXPECT_TRUE(!file_info.decoder && !file_info.is_playing) << "a play left its record";
+        EXPECT_EQ(file_info.decoder, nullptr) << "a play left its decoder";
+        EXPECT_EQ(file_info.is_playing, 0) << "a play left its record open";
     }
     std::string shown() const { return boxsim::textOf(label_); }
     // What a whole file, of the given bytes, puts on the device.
@@ -105,8 +106,10 @@ TEST_F(Decode, TheTotalTimeIsTheSampleCountOverTheRateInSinglePrecision) {
         flac_metadata_hdl(nullptr, &m, &file_info);
         EXPECT_EQ(shown(), c.shown) << c.samples << " at " << c.rate;
     }
-    EXPECT_TRUE(file_info.bits_per_sample == 24 && file_info.sample_rate == 8000 &&
-                file_info.channels == 6u && file_info.total_samples == 6000u * 8000);
+    EXPECT_EQ(file_info.bits_per_sample, 24);
+    EXPECT_EQ(file_info.sample_rate, 8000);
+    EXPECT_EQ(file_info.channels, 6u);
+    EXPECT_EQ(file_info.total_samples, 6000u * 8000);
     // A rate of 1 Hz makes more seconds than an int holds.
     const FLAC__StreamMetadata huge = stream_info(0xFFFFFFFFu, 1);
     flac_metadata_hdl(nullptr, &huge, &file_info);
@@ -155,10 +158,13 @@ TEST_F(Decode, APlayShowsItsTimeThenResetsTheRecordButKeepsTheStream) {
     ASSERT_TRUE(testaudio::writeTone(device.dir() / "two.flac", Format{}, 2.0));
     play_file((device.dir() / "two.flac").c_str());
     EXPECT_EQ(label_.texts(), (std::vector<std::string>{"00:02", "00:00"}));
-    EXPECT_TRUE(!file_info.is_playing && !file_info.filename[0] && !file_info.total_seconds);
-    EXPECT_TRUE(file_info.sample_rate == 44100 && file_info.total_samples == 88200u &&
-                file_info.total_time == 2.0f)
-        << "the stream's own fields stay";
+    EXPECT_EQ(file_info.is_playing, 0);
+    EXPECT_EQ(file_info.filename[0], '\0');
+    EXPECT_EQ(file_info.total_seconds, 0);
+    // The stream's own fields stay.
+    EXPECT_EQ(file_info.sample_rate, 44100);
+    EXPECT_EQ(file_info.total_samples, 88200u);
+    EXPECT_EQ(file_info.total_time, 2.0f);
     EXPECT_EQ(decoder_constructor((device.dir() / "two.flac").c_str()), 1) << "opened";
     decoder_destructor();
 }
@@ -174,8 +180,10 @@ TEST_F(Decode, WhatCannotBeOpenedLeavesNoDecoderAndStillClosesTheDevice) {
         const int fd = audio;
         file_info.total_seconds = 77;
         play_file(path.c_str());
-        EXPECT_TRUE(audio == 0 && !testfs::isOpen(fd)) << path << ": the device was left open";
-        EXPECT_TRUE(file_info.total_seconds == 0 && shown() == "00:00") << path;
+        EXPECT_EQ(audio, 0) << path;
+        EXPECT_FALSE(testfs::isOpen(fd)) << path << ": the device was left open";
+        EXPECT_EQ(file_info.total_seconds, 0) << path;
+        EXPECT_EQ(shown(), "00:00") << path;
     }
     // The record keeps 4095 bytes of an overlong path; the library gets it all.
     const std::string path = "/" + std::string(5000, 'x') + ".flac";
@@ -224,9 +232,11 @@ TEST_F(Decode, BrokenOrLyingFilesPlayWhatTheyCanAndNeverFault) {
         const bool is_prefix =
             out.size() <= expected.size() && std::equal(out.begin(), out.end(), expected.begin());
         EXPECT_TRUE(c.outcome != exact || out == expected) << c.what;
-        EXPECT_TRUE(c.outcome != prefix || (is_prefix && !out.empty())) << c.what;
+        EXPECT_TRUE(c.outcome != prefix || is_prefix) << c.what;
+        EXPECT_TRUE(c.outcome != prefix || !out.empty()) << c.what;
         EXPECT_TRUE(c.outcome != nothing || out.empty()) << c.what;
-        EXPECT_TRUE(file_info.decoder == nullptr && audio == 0) << c.what;
+        EXPECT_EQ(file_info.decoder, nullptr) << c.what;
+        EXPECT_EQ(audio, 0) << c.what;
     }
     // Frames of other depths and channel counts after the stream's own.
     Bytes spliced = good;

@@ -71,8 +71,10 @@ TEST_F(Player, TheWindowIsBuiltAsTheBoxShowsIt) {
         f = boxsim::focusOf(window());
     }
     boxsim::pressKey(window(), boxsim::RemoteKey::left);
-    EXPECT_TRUE(focus[0] != window().fileList() && focus[1] != focus[0] &&
-                focus[2] == window().fileList() && boxsim::focusOf(window()) == focus[1]);
+    EXPECT_NE(focus[0], window().fileList());
+    EXPECT_NE(focus[1], focus[0]);
+    EXPECT_EQ(focus[2], window().fileList()) << "round to the list";
+    EXPECT_EQ(boxsim::focusOf(window()), focus[1]) << "left goes back";
     // Stop with nothing playing gives the list its focus back, and only that.
     window().setFocus(nullptr);
     window().StopPlayer();
@@ -146,10 +148,12 @@ TEST_F(Player, LeavingStopsWhatPlaysAndWaitsASecond) {
     for (const auto& c : cases) {
         card(c.card);
         const Run r = run(c.keys);
-        EXPECT_TRUE(r.result == 0 && r.took >= c.at_least && r.took < c.at_most)
-            << c.keys << ": "
-            << std::chrono::duration_cast<std::chrono::milliseconds>(r.took).count();
-        EXPECT_TRUE(boxsim::liveThreads() == 0 && !file_info.is_playing) << c.keys;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(r.took).count();
+        EXPECT_EQ(r.result, 0) << c.keys;
+        EXPECT_GE(r.took, c.at_least) << c.keys << ": " << ms << " ms";
+        EXPECT_LT(r.took, c.at_most) << c.keys << ": " << ms << " ms";
+        EXPECT_EQ(boxsim::liveThreads(), 0u) << c.keys;
+        EXPECT_EQ(file_info.is_playing, 0) << c.keys;
         EXPECT_EQ(lb_TT, nullptr) << "label handles outlive the window";
     }
 }
