@@ -3,8 +3,8 @@
 #include "boxsim/frontend/drivers/shutdown_request.h"
 #include "boxsim/frontend/screen/screenshot.h"
 #include "boxsim/frontend/script/screen_dump.h"
-#include "boxsim/notices/notices.h"
 #include "boxsim/notices/notice_text.h"
+#include "boxsim/notices/notices.h"
 #include "boxsim/toolkit/thread_registry.h"
 
 #include <thread>
