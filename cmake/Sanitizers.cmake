@@ -16,6 +16,11 @@ if(TIVRA_SANITIZE STREQUAL "")
         message(STATUS "-fsanitize in the compiler flags: building as TIVRA_SANITIZE=${TIVRA_SANITIZE}")
     endif()
 endif()
+# clang links a sanitizer's runtime into the program itself, where boxsim's
+# own takeover of the C library's calls would shadow its interceptors.
+if(TIVRA_SANITIZE MATCHES "^(address|thread)$" AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "sanitizer builds of boxsim need GCC (clang's runtime would be bypassed); use CXX=g++")
+endif()
 if(TIVRA_SANITIZE STREQUAL "address")
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)

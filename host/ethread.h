@@ -12,10 +12,12 @@
 // a call returns with its work done), and learns of its thread's end from
 // thread_finished(), not from when kill() returns.
 //
-// The destructor waits until the host's own wrapper has left the thread, so
-// an object whose thread_finished() has begun may be destroyed from another
-// thread, even while thread_finished() returns; one whose thread has not
-// come that far must not be.
+// The destructor waits until the host's own wrapper has left the thread.
+// So the object may be destroyed from another thread once its
+// thread_finished() has made its last access to it, and an object whose
+// run() failed may be destroyed at once; one whose thread has not come that
+// far must not be. kill(true) on a thread that has already ended on its
+// own does nothing.
 #pragma once
 
 #include <memory>

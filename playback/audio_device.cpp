@@ -24,11 +24,12 @@ constexpr int busy_wait_ms = 20;
 int try_open() {
     const NoCancel whole;
     int fd = open("/dev/dsp", O_WRONLY | O_NONBLOCK | O_CLOEXEC, 0);
-    const int why = errno;
+    int why = errno;
     if (fd >= 0 && fd <= 2) {
         // A host started with a standard descriptor closed: 0 must still
         // mean "closed", and sound must never go to a standard stream.
         const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        why = errno;
         close(fd);
         fd = moved;
     }
@@ -39,12 +40,22 @@ int try_open() {
     return fd;
 }
 
+// Tried again: a device still busy, after a wait; an open a signal cut
+// short, at once.
+bool try_again(int tries) {
+    if (tries >= busy_tries || stop_asked())
+        return false;
+    if (errno == EINTR)
+        return true;
+    if (errno != EBUSY)
+        return false;
+    poll(nullptr, 0, busy_wait_ms);
+    return !stop_asked();
+}
+
 } // namespace
 
 void open_device() {
-    for (int tries = 1; try_open() < 0 && errno == EBUSY && tries < busy_tries; ++tries) {
-        if (stop_asked())
-            return;
-        poll(nullptr, 0, busy_wait_ms);
+    for (int tries = 1; try_open() < 0 && try_again(tries); ++tries) {
     }
 }

@@ -13,6 +13,6 @@ extern std::atomic<int> audio;
 // anything can cut the worker short, so a kill never loses it. A device
 // still busy (the last play still sounding, another player) is tried
 // again for a couple of seconds, in waits that a kill or the worker's stop
-// ends; then, or on any other refusal, audio is -1 and the file is decoded
-// into nothing.
+// ends, and an open a signal cut short is tried again at once; then, or on
+// any other refusal, audio is -1 and the file is decoded into nothing.
 void open_device();

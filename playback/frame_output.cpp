@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <memory>
 #include <new>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -84,8 +85,9 @@ void shallower(const FLAC__int32* const buffer[], unsigned channels, std::size_t
 
 // The whole frame, unless the worker is stopped: a signal may interrupt the
 // write before the device took anything, or after it took a part (so may a
-// suspended and resumed process), and the rest is still sound. A write that
-// fails otherwise is not tried again; the next frame is handled as usual.
+// suspended and resumed process), and the rest is still sound; a device
+// that answers "not now" is waited for. A write that fails otherwise is not
+// tried again; the next frame is handled as usual.
 void write_frame(const unsigned char* bytes, std::size_t count) {
     while (count > 0) {
         const ssize_t n = write(audio.load(), bytes, count);
@@ -93,6 +95,13 @@ void write_frame(const unsigned char* bytes, std::size_t count) {
             return;
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && errno == EAGAIN) {
+            // A driver that kept the open's non-blocking mode: wait until
+            // it takes more, looking for a stop now and then.
+            pollfd device{audio.load(), POLLOUT, 0};
+            poll(&device, 1, 100);
+            continue;
+        }
         if (n <= 0)
             return;
         bytes += n;

@@ -53,7 +53,7 @@ struct Record {
 
     // Unloading: the host has ended the plug-in's threads by now; a worker
     // it has not is left as it is rather than freed under its thread.
-    ~Record() { stopAll(); }
+    ~Record() { freeEnded(); }
 };
 Record record;
 

@@ -5,9 +5,17 @@
 
 namespace {
 
-// Serials of the workers started and not yet ended.
-std::mutex running_lock;
-std::set<int> running;
+// Serials of the workers started and not yet ended. Never destroyed: a
+// worker the host has not ended may still end while the plug-in unloads.
+struct Running {
+    std::mutex lock;
+    std::set<int> serials;
+};
+
+Running& running() {
+    static Running* r = new Running;
+    return *r;
+}
 
 thread_local const WorkerState* this_worker = nullptr;
 
@@ -17,14 +25,14 @@ constexpr int look_ms = 5;
 } // namespace
 
 void worker_starting(WorkerState& worker) {
-    std::lock_guard<std::mutex> hold(running_lock);
-    running.insert(worker.serial);
+    std::lock_guard<std::mutex> hold(running().lock);
+    running().serials.insert(worker.serial);
 }
 
 void worker_ending(WorkerState& worker) {
     {
-        std::lock_guard<std::mutex> hold(running_lock);
-        running.erase(worker.serial);
+        std::lock_guard<std::mutex> hold(running().lock);
+        running().serials.erase(worker.serial);
     }
     worker.ended = true;
 }
@@ -36,8 +44,9 @@ void bind_this_thread(WorkerState* worker) {
 bool wait_for_earlier_workers(const WorkerState& worker) {
     for (;;) {
         {
-            std::lock_guard<std::mutex> hold(running_lock);
-            if (running.empty() || *running.begin() >= worker.serial)
+            std::lock_guard<std::mutex> hold(running().lock);
+            const std::set<int>& serials = running().serials;
+            if (serials.empty() || *serials.begin() >= worker.serial)
                 return true;
         }
         if (worker.stop_asked)
@@ -51,6 +60,6 @@ bool stop_asked() {
 }
 
 std::mutex& finished_lock() {
-    static std::mutex lock;
-    return lock;
+    static std::mutex* lock = new std::mutex; // as long as any worker may emit
+    return *lock;
 }

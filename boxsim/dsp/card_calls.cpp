@@ -142,7 +142,9 @@ int SoundCard::close(int fd) {
     // No longer ours, so the ordinary entry point passes it on, and tools
     // that follow descriptors (ThreadSanitizer) see it closed.
     const int result = ::close(fd);
+    const int why = errno;
     closing(std::move(closed), 0);
+    errno = why;
     return result;
 }
 

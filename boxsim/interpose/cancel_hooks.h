@@ -14,9 +14,10 @@ extern "C" {
 #endif
 
 struct boxsim_point {
-    int role;         /* how enter found the thread; leave undoes the same */
-    int window_was;   /* the wake window as enter found it */
-    const void* cond; /* the condition a cond point waits on, or null */
+    int role;                      /* how enter found the thread; leave undoes the same */
+    int window_was;                /* the wake window as enter found it */
+    void (*give_back)(void* what); /* see boxsim_point_took */
+    void* taken;
 };
 
 /* The start of a call named call: acts on a kill that is pending, and holds
@@ -32,10 +33,13 @@ void boxsim_point_leave(struct boxsim_point* point, const char* call);
  * made in slices, asking boxsim_point_killed between them. */
 int boxsim_point_sliced(const struct boxsim_point* point);
 int boxsim_point_killed(void);
-/* A condition wait is woken by a broadcast, not by a signal: the host may
- * broadcast cond while the point is waiting on it (spuriously, as POSIX
- * allows). Null when the wait is over. */
-void boxsim_point_waits_on(struct boxsim_point* point, const void* cond);
+/* The call took what others wait for (a semaphore's token, a condition's
+ * wake-up): should the point cut its thread short as the call returns,
+ * give_back(what) is called first, as if the kill had landed before. */
+void boxsim_point_took(struct boxsim_point* point, void (*give_back)(void*), void* what);
+/* What the call did cannot be undone (a join that succeeded): its return is
+ * no point. */
+void boxsim_point_spare(struct boxsim_point* point);
 /* The signal set a call that sets its own mask while it waits (ppoll,
  * pselect, sigsuspend, epoll_pwait) must leave open for the host's wake. */
 void boxsim_point_open_mask(sigset_t* mask);

@@ -235,7 +235,7 @@ int dup3(int fd, int new_fd, int flags) {
  * Only a lock that waits makes fcntl a cancellation point. */
 static int fcntl_served(fcntl_fn real, int fd, int cmd, void* arg) {
     int result;
-    if (cmd == F_SETLKW || cmd == F_OFD_SETLKW) {
+    if (cmd == F_SETLKW || cmd == F_SETLKW64 || cmd == F_OFD_SETLKW) {
         struct boxsim_point point;
         boxsim_point_enter(&point, "fcntl");
         result = real(fd, cmd, arg);

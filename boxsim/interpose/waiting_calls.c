@@ -2,9 +2,11 @@
  * semaphores, conditions, joins, children and signals. Each is the C
  * library's own call between the two ends of a point (cancel_hooks.h).
  * Where the host delivers kills itself, the few waits that a signal does not
- * get out of are made so that a kill still does: a join and sigwait wait in
- * slices, a condition is woken by a broadcast, and a wait that sets its own
- * signal mask keeps the host's wake open. */
+ * get out of are made in slices (a condition, a join, sigwait), and a wait
+ * that sets its own signal mask keeps the host's wake open. A kill that
+ * lands as a wait returns with what it waited for gives that back first
+ * (a semaphore's token, a condition's wake-up); a join that succeeded is
+ * no point at its return. */
 #define _GNU_SOURCE
 #include "boxsim/interpose/libc_interpose.h"
 
@@ -178,24 +180,99 @@ int epoll_pwait(int fd, struct epoll_event* events, int count, int timeout, cons
 
 /* --- Semaphores, conditions, joins -------------------------------------- */
 
+/* A semaphore's token taken as a kill lands at the wait's return is given
+ * back: the caller is cut short as if before the wait. */
+static void post_token(void* semaphore) {
+    sem_post(semaphore);
+}
+
+static int sem_taken(struct boxsim_point* point, sem_t* semaphore, int result) {
+    if (result == 0)
+        boxsim_point_took(point, post_token, semaphore);
+    return result;
+}
+
 int sem_wait(sem_t* semaphore) {
-    POINT("sem_wait", real_sem_wait()(semaphore));
+    struct boxsim_point point;
+    boxsim_point_enter(&point, "sem_wait");
+    const int result = sem_taken(&point, semaphore, real_sem_wait()(semaphore));
+    boxsim_point_leave(&point, "sem_wait");
+    return result;
 }
 
 int sem_timedwait(sem_t* semaphore, const struct timespec* until) {
-    POINT("sem_timedwait", real_sem_timedwait()(semaphore, until));
+    struct boxsim_point point;
+    boxsim_point_enter(&point, "sem_timedwait");
+    const int result = sem_taken(&point, semaphore, real_sem_timedwait()(semaphore, until));
+    boxsim_point_leave(&point, "sem_timedwait");
+    return result;
 }
 
 int sem_clockwait(sem_t* semaphore, clockid_t clock, const struct timespec* until) {
-    POINT("sem_clockwait", real_sem_clockwait()(semaphore, clock, until));
+    struct boxsim_point point;
+    boxsim_point_enter(&point, "sem_clockwait");
+    const int result = sem_taken(&point, semaphore, real_sem_clockwait()(semaphore, clock, until));
+    boxsim_point_leave(&point, "sem_clockwait");
+    return result;
+}
+
+/* The clock a condition's own timed waits count in: the C library keeps it
+ * in bit 1 of the condition's reference count. */
+static clockid_t cond_clock(const pthread_cond_t* cond) {
+    return (cond->__data.__wrefs & 2) ? CLOCK_MONOTONIC : CLOCK_REALTIME;
+}
+
+/* Where a kill must get into a condition wait, it is waited in slices on the
+ * monotonic clock, ending no later than until (in clock): nothing outside
+ * the waiter touches the caller's condition, which may be destroyed as soon
+ * as its waiters are woken. A kill ends the wait as a spurious wake-up. */
+static int sliced_cond_wait(pthread_cond_t* cond, pthread_mutex_t* mutex, clockid_t clock,
+                            const struct timespec* until) {
+    for (;;) {
+        long long slice = slice_ns;
+        if (until) {
+            struct timespec now;
+            clock_gettime(clock, &now);
+            const long long left =
+                (until->tv_sec - now.tv_sec) * 1000000000LL + (until->tv_nsec - now.tv_nsec);
+            if (left <= 0)
+                return ETIMEDOUT;
+            if (left < slice)
+                slice = left;
+        }
+        struct timespec end;
+        clock_gettime(CLOCK_MONOTONIC, &end);
+        end.tv_nsec += slice;
+        end.tv_sec += end.tv_nsec / 1000000000;
+        end.tv_nsec %= 1000000000;
+        const int result = real_pthread_cond_clockwait()(cond, mutex, CLOCK_MONOTONIC, &end);
+        if (result != ETIMEDOUT)
+            return result;
+        if (boxsim_point_killed())
+            return 0;
+    }
+}
+
+/* A wake-up taken as a kill lands at the wait's return is passed on, as the
+ * C library does for a waiter cancelled in its wait: another waiter whose
+ * turn it was must not sleep on. */
+static void pass_wake_up(void* cond) {
+    pthread_cond_signal(cond);
+}
+
+static int cond_woken(struct boxsim_point* point, pthread_cond_t* cond, int result) {
+    if (result == 0)
+        boxsim_point_took(point, pass_wake_up, cond);
+    return result;
 }
 
 int pthread_cond_wait(pthread_cond_t* cond, pthread_mutex_t* mutex) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "pthread_cond_wait");
-    boxsim_point_waits_on(&point, cond);
-    const int result = real_pthread_cond_wait()(cond, mutex);
-    boxsim_point_waits_on(&point, NULL);
+    const int result =
+        cond_woken(&point, cond,
+                   boxsim_point_sliced(&point) ? sliced_cond_wait(cond, mutex, CLOCK_REALTIME, NULL)
+                                               : real_pthread_cond_wait()(cond, mutex));
     boxsim_point_leave(&point, "pthread_cond_wait");
     return result;
 }
@@ -204,9 +281,10 @@ int pthread_cond_timedwait(pthread_cond_t* cond, pthread_mutex_t* mutex,
                            const struct timespec* until) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "pthread_cond_timedwait");
-    boxsim_point_waits_on(&point, cond);
-    const int result = real_pthread_cond_timedwait()(cond, mutex, until);
-    boxsim_point_waits_on(&point, NULL);
+    const int result = cond_woken(&point, cond,
+                                  boxsim_point_sliced(&point)
+                                      ? sliced_cond_wait(cond, mutex, cond_clock(cond), until)
+                                      : real_pthread_cond_timedwait()(cond, mutex, until));
     boxsim_point_leave(&point, "pthread_cond_timedwait");
     return result;
 }
@@ -215,26 +293,35 @@ int pthread_cond_clockwait(pthread_cond_t* cond, pthread_mutex_t* mutex, clockid
                            const struct timespec* until) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "pthread_cond_clockwait");
-    boxsim_point_waits_on(&point, cond);
-    const int result = real_pthread_cond_clockwait()(cond, mutex, clock, until);
-    boxsim_point_waits_on(&point, NULL);
+    const int result = cond_woken(&point, cond,
+                                  boxsim_point_sliced(&point)
+                                      ? sliced_cond_wait(cond, mutex, clock, until)
+                                      : real_pthread_cond_clockwait()(cond, mutex, clock, until));
     boxsim_point_leave(&point, "pthread_cond_clockwait");
     return result;
 }
 
-/* Joins until until (null: for ever), in slices where a kill must get in. */
+/* Joins until until (null: for ever), in slices where a kill must get in. A
+ * join that succeeded cannot be undone, so its return is no point: the C
+ * library never leaves a joined thread behind a cancellation either. */
 static int join(struct boxsim_point* point, pthread_t thread, void** value,
                 const struct timespec* until) {
-    if (!boxsim_point_sliced(point))
-        return until ? real_pthread_timedjoin_np()(thread, value, until)
-                     : real_pthread_join()(thread, value);
-    for (;;) {
-        struct timespec end = slice_end(CLOCK_REALTIME);
-        const int last = until && !before(&end, until);
-        const int result = real_pthread_timedjoin_np()(thread, value, last ? until : &end);
-        if (result != ETIMEDOUT || last || boxsim_point_killed())
-            return result;
+    int result;
+    if (!boxsim_point_sliced(point)) {
+        result = until ? real_pthread_timedjoin_np()(thread, value, until)
+                       : real_pthread_join()(thread, value);
+    } else {
+        for (;;) {
+            struct timespec end = slice_end(CLOCK_REALTIME);
+            const int last = until && !before(&end, until);
+            result = real_pthread_timedjoin_np()(thread, value, last ? until : &end);
+            if (result != ETIMEDOUT || last || boxsim_point_killed())
+                break;
+        }
     }
+    if (result == 0)
+        boxsim_point_spare(point);
+    return result;
 }
 
 int pthread_join(pthread_t thread, void** value) {

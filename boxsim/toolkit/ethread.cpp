@@ -29,7 +29,6 @@ public:
     // Until the thread has left the host's hands, then joins it.
     void awaitEnd();
     bool ownThread() const { return started && pthread_equal(thread, pthread_self()); }
-    static eThreadPrivate& of(eThread& t) { return *t.d_; }
 
     std::mutex lock; // guards the fields below it
     std::condition_variable ended_cv;
@@ -77,7 +76,7 @@ void* eThreadPrivate::body(void* start_arg) {
                 d.ended = true;
             }
             d.ended_cv.notify_all();
-            boxsim::unregisterThread(self);
+            boxsim::unregisterThread(&d);
         }
     } cleanup{self, *d};
     boxsim::kill_delivery::bind(d->kill);
@@ -114,17 +113,23 @@ void eThreadPrivate::awaitEnd() {
 eThread::eThread() : d_(std::make_shared<eThreadPrivate>()) {}
 
 eThread::~eThread() {
-    bool running;
+    bool running, own;
     {
         std::lock_guard<std::mutex> hold(d_->lock);
         running = d_->started && !d_->finishing;
+        own = d_->started && pthread_equal(d_->thread, pthread_self());
+        if (own && !d_->joined) {
+            // Nobody is left to join a thread that freed its own object.
+            d_->joined = true;
+            pthread_detach(d_->thread);
+        }
     }
-    if (d_->ownThread())
-        return; // a thread freeing its own object: nothing left to wait for here
-    if (running) {
+    if (running)
         boxsim::noteThreadMisuse("a thread was destroyed before its thread_finished() began");
+    if (own)
+        return;
+    if (running)
         d_->deliverKill();
-    }
     d_->awaitEnd();
 }
 
@@ -133,9 +138,9 @@ int eThread::run(int, int) {
     if (d_->started)
         return -1;
     auto start = std::make_unique<Start>(Start{this, d_});
-    boxsim::registerThread(this);
+    boxsim::registerThread(d_);
     if (pthread_create(&d_->thread, nullptr, eThreadPrivate::body, start.get()) != 0) {
-        boxsim::unregisterThread(this);
+        boxsim::unregisterThread(d_.get());
         return -1;
     }
     d_->started = true;
@@ -163,8 +168,8 @@ void eThread::kill(bool sendcancel) {
 
 namespace boxsim {
 
-void hostKill(eThread& thread) {
-    eThreadPrivate::of(thread).deliverKill();
+void hostKill(eThreadPrivate& thread) {
+    thread.deliverKill();
 }
 
 } // namespace boxsim

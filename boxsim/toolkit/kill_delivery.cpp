@@ -15,7 +15,14 @@
 #include <thread>
 #include <vector>
 
-#ifdef __SANITIZE_ADDRESS__
+#if defined(__SANITIZE_ADDRESS__)
+#define BOXSIM_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BOXSIM_ASAN 1
+#endif
+#endif
+#ifdef BOXSIM_ASAN
 extern "C" void __asan_handle_no_return();
 #endif
 
@@ -75,11 +82,7 @@ Courier& courier() {
 
 // Under the courier's lock.
 void wake(ThreadKill& kill) {
-    if (kill.gone || !kill.in_window.load())
-        return;
-    if (const void* cond = kill.cond.load())
-        pthread_cond_broadcast(static_cast<pthread_cond_t*>(const_cast<void*>(cond)));
-    else
+    if (!kill.gone && kill.in_window.load())
         pthread_kill(kill.thread, wake_signal());
 }
 
@@ -112,9 +115,19 @@ bool cancellation_enabled() {
     return state == PTHREAD_CANCEL_ENABLE;
 }
 
-// The C library unwinds the thread from here, an ordinary frame.
+void close_window(ThreadKill& kill) {
+    const sigset_t set = wake_set();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    kill.in_window.store(false);
+}
+
+// The C library unwinds the thread from here, an ordinary frame. The wake
+// is shut first: the points the thread was in will not return to shut it,
+// and its teardown must not be woken.
 void cut_short() {
-#ifdef __SANITIZE_ADDRESS__
+    if (bound)
+        close_window(*bound);
+#ifdef BOXSIM_ASAN
     // The frames about to go keep their redzones otherwise.
     __asan_handle_no_return();
 #endif
@@ -135,13 +148,7 @@ void open_window(ThreadKill& kill) {
     pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-void close_window(ThreadKill& kill) {
-    const sigset_t set = wake_set();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    kill.in_window.store(false);
-}
-
-enum Role { none, inert, outer, nested };
+enum Role { none, inert, outer, nested, spared };
 
 } // namespace
 
@@ -206,7 +213,7 @@ extern "C" {
 
 void boxsim_point_enter(boxsim_point* point, const char* call) {
     point->role = none;
-    point->cond = nullptr;
+    point->give_back = nullptr;
     boxsim::ThreadKill* kill = bound;
     if (!kill)
         return;
@@ -240,9 +247,13 @@ void boxsim_point_leave(boxsim_point* point, const char* call) {
     boxsim::ThreadKill& kill = *bound;
     if (emulated && !point->window_was)
         close_window(kill);
-    if (point->role == outer && boxsim::kill_at::counting())
-        boxsim::kill_at::reached(call, true, kill);
-    act_on_kill(kill);
+    if (point->role != spared) {
+        if (point->role == outer && boxsim::kill_at::counting())
+            boxsim::kill_at::reached(call, true, kill);
+        if (point->give_back && kill.delivered.load())
+            point->give_back(point->taken);
+        act_on_kill(kill);
+    }
     errno = saved;
 }
 
@@ -254,20 +265,18 @@ int boxsim_point_killed(void) {
     return bound && bound->delivered.load();
 }
 
-void boxsim_point_waits_on(boxsim_point* point, const void* cond) {
-    if (!emulated || !bound || point->role == none || point->role == inert)
-        return;
-    if (cond) {
-        bound->cond.store(cond);
-        return;
-    }
-    // Not while the courier may be broadcasting it: it may go right after.
-    std::lock_guard<std::mutex> hold(courier().lock);
-    bound->cond.store(nullptr);
+void boxsim_point_took(boxsim_point* point, void (*give_back)(void*), void* what) {
+    point->give_back = give_back;
+    point->taken = what;
+}
+
+void boxsim_point_spare(boxsim_point* point) {
+    if (point->role == outer || point->role == nested)
+        point->role = spared;
 }
 
 void boxsim_point_open_mask(sigset_t* mask) {
-    if (emulated && bound)
+    if (emulated && bound && bound->in_window.load())
         sigdelset(mask, wake_signal());
 }
 }

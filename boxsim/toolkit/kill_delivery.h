@@ -21,7 +21,7 @@
 // back; the point then cuts the thread short from an ordinary frame,
 // outside every sanitizer's interceptor (the points come first, in the
 // program itself). Calls a signal does not get out of (a condition wait, a
-// join, sigwait) are waited in slices or woken by a broadcast instead. The
+// join, sigwait) are waited in slices instead. The
 // C library's own calls made from inside it (fwrite's write, say) are
 // cancellation points natively but not here: only the calls taken over are.
 #pragma once
@@ -37,9 +37,8 @@ namespace boxsim {
 struct ThreadKill {
     pthread_t thread{};
     std::atomic<bool> delivered{false};
-    std::atomic<bool> in_window{false};     // inside a point, the wake open
-    std::atomic<const void*> cond{nullptr}; // the condition it waits on there
-    bool gone = false; // the thread has left the toolkit's hands (courier's lock)
+    std::atomic<bool> in_window{false}; // inside a point, the wake open
+    bool gone = false;                  // the thread has left the toolkit's hands (courier's lock)
 };
 
 namespace kill_delivery {

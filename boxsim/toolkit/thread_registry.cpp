@@ -1,7 +1,5 @@
 #include "boxsim/toolkit/thread_registry.h"
 
-#include "host/ethread.h"
-
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -12,7 +10,7 @@ namespace {
 struct Registry {
     std::mutex lock;
     std::condition_variable changed;
-    std::vector<eThread*> running;
+    std::vector<std::shared_ptr<eThreadPrivate>> running;
     std::vector<std::string> misuse;
 };
 
@@ -24,17 +22,19 @@ Registry& registry() {
 
 } // namespace
 
-void boxsim::registerThread(eThread* thread) {
+void boxsim::registerThread(const std::shared_ptr<eThreadPrivate>& thread) {
     Registry& r = registry();
     std::lock_guard<std::mutex> hold(r.lock);
     r.running.push_back(thread);
 }
 
-void boxsim::unregisterThread(eThread* thread) {
+void boxsim::unregisterThread(const eThreadPrivate* thread) {
     Registry& r = registry();
     {
         std::lock_guard<std::mutex> hold(r.lock);
-        r.running.erase(std::remove(r.running.begin(), r.running.end(), thread), r.running.end());
+        r.running.erase(std::remove_if(r.running.begin(), r.running.end(),
+                                       [thread](const auto& t) { return t.get() == thread; }),
+                        r.running.end());
     }
     r.changed.notify_all();
 }
@@ -52,15 +52,13 @@ bool boxsim::waitForNoThreads(std::chrono::milliseconds timeout) {
 }
 
 void boxsim::stopAllThreads() {
-    std::vector<eThread*> running;
+    std::vector<std::shared_ptr<eThreadPrivate>> running;
     {
         Registry& r = registry();
         std::lock_guard<std::mutex> hold(r.lock);
         running = r.running;
     }
-    // Objects are freed only on the GUI thread, which is this one, so each
-    // pointer stays valid while we stop it.
-    for (eThread* t : running)
+    for (const auto& t : running)
         boxsim::hostKill(*t);
 }
 

@@ -6,10 +6,11 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
-class eThread;
+class eThreadPrivate;
 
 namespace boxsim {
 
@@ -18,10 +19,8 @@ std::size_t liveThreads();
 // Waits until no thread runs; false if timeout passed first.
 bool waitForNoThreads(std::chrono::milliseconds timeout);
 // The host's own kill of every running thread, as on shutdown; a thread
-// already killed is not killed again. Does not wait. GUI thread only.
+// already killed is not killed again. Does not wait.
 void stopAllThreads();
-// The host's own kill of one thread (not the plug-in's kill(true)).
-void hostKill(eThread& thread);
 
 // What a plug-in did with its threads that the box's toolkit does not
 // promise to survive (a second kill of one thread, kill(false), a thread
@@ -30,8 +29,11 @@ void noteThreadMisuse(const std::string& what);
 std::vector<std::string> threadMisuse();
 void clearThreadMisuse();
 
-// Kept by eThread.
-void registerThread(eThread* thread);
-void unregisterThread(eThread* thread);
+// Kept by eThread, by its private part, which outlives the object (a
+// thread may free its own object on its way out).
+void registerThread(const std::shared_ptr<eThreadPrivate>& thread);
+void unregisterThread(const eThreadPrivate* thread);
+// The host's own kill of one thread (not the plug-in's kill(true)).
+void hostKill(eThreadPrivate& thread);
 
 } // namespace boxsim
