@@ -11,6 +11,8 @@
 #include "boxsim/frontend/script/key_script.h"
 #include "boxsim/loader/options.h"
 #include "boxsim/notices/notice_text.h"
+#include "boxsim/toolkit/widget_tree.h"
+#include "plugin/player_dialog.h"
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -332,28 +334,10 @@ TEST(TerminalLines, TheListKeepsTheBoxsRowsWhileThereIsRoomAndNothingShares) {
     const LineMap none(WidgetNode{}, 24); // no window: the screen scaled evenly
     EXPECT_EQ((std::vector<int>{none.line(0), none.line(288), none.line(575)}),
               (std::vector<int>{0, 12, 23}));
-    // Tivra's window: a list of 15 rows above a label and the buttons.
-    WidgetNode window;
-    window.visible = true;
-    window.screen = {100, 45};
-    window.size = {510, 490};
-    window.client_screen = {100, 75};
-    auto child = [&](WidgetKind kind, int y, int height, const char* text) {
-        WidgetNode w;
-        w.kind = kind;
-        w.visible = true;
-        w.screen = {110, y};
-        w.size = {490, height};
-        w.text = text;
-        window.children.push_back(w);
-        return &window.children.back();
-    };
-    WidgetNode* list = child(WidgetKind::listbox, 85, 300, "");
-    list->visible_rows = 15;
-    list->deco = "eListBox";
-    child(WidgetKind::label, 375, 30, ""); // draws nothing, needs no line
-    child(WidgetKind::label, 435, 30, "Total Time : ");
-    child(WidgetKind::button, 500, 30, "Root");
+    // Tivra's window: a list of 15 rows above the labels and the buttons.
+    eTivraDialog dialog;
+    dialog.show();
+    const WidgetNode window = snapshot(dialog);
     // Title, list's top, its end, the label, the buttons, the bottom border,
     // the screen's end: spare lines go round the list, by pixels.
     const struct {
