@@ -151,6 +151,7 @@ TEST_F(SoundCard, EveryWayOfOpeningReachesTheCardAndNothingElseDoes) {
     EXPECT_EQ(open("/dev/dsp", O_RDONLY), -1);
     EXPECT_EQ(errno, EACCES);
     EXPECT_EQ(std::fopen("/dev/dsp", "r"), nullptr);
+    EXPECT_EQ(std::fopen("/dev/dsp", "w+"), nullptr) << "a stream that also reads";
     const auto calls = dsp::deviceCalls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "open /dev/dsp"), 8);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 8);

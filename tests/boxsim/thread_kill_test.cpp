@@ -5,6 +5,7 @@
 // call by call. Also: the layer that takes the calls over comes before
 // every library, and the host's thread wrapper notes what the box does not
 // promise.
+#include "boxsim/toolkit/kill_at.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "host/ethread.h"
 
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <poll.h>
 #include <pthread.h>
 #include <semaphore.h>
@@ -278,6 +280,38 @@ TEST(HostKill, APointWithCancellationDisabledIsNeitherCutShortNorDisturbed) {
     EXPECT_EQ(wrote, 1 << 20) << "a short count";
     EXPECT_NE(error, EINTR);
     EXPECT_FALSE(out.returned) << "not cut short once enabled again";
+}
+
+TEST(HostKill, KillAtCountsEachCallsStartAndItsReturnApart) {
+    std::mutex said_lock;
+    std::vector<std::string> said;
+    boxsim::kill_at::arm({1000,
+                          [&](const std::string& line) {
+                              std::lock_guard<std::mutex> hold(said_lock);
+                              said.push_back(line);
+                          },
+                          [] {}});
+    Outcome out;
+    {
+        Waiter counted(
+            [] {
+                Stage s;
+                s.until.tv_sec -= 3; // past: it returns at once
+                s.cond_wait(&s.until);
+                pthread_t t;
+                pthread_create(
+                    &t, nullptr, [](void*) -> void* { return nullptr; }, nullptr);
+                pthread_join(t, nullptr);
+            },
+            out);
+        counted.run();
+        while (!counted.finished)
+            std::this_thread::sleep_for(1ms);
+    } // the host's wrapper has left the thread
+    boxsim::kill_at::disarm();
+    std::lock_guard<std::mutex> hold(said_lock);
+    EXPECT_EQ(said, std::vector<std::string>{
+                        "--kill-at 1000: the worker ended after 4 cancellation points"});
 }
 
 TEST(HostKill, TheCallsTakenOverComeBeforeEveryLibrary) {

@@ -31,6 +31,7 @@ TEST(EString, ItsExtrasClampToTheStringAndWorkOnBytes) {
     EXPECT_EQ(path.strReplace("//", "/"), "/hdd/jazz/");
     EXPECT_EQ(growing.strReplace("a", "aa"), "aaXaa");
     EXPECT_EQ(untouched.strReplace("", "x"), "abc");
+    EXPECT_EQ(untouched.strReplace(nullptr, "x"), "abc");
     eString time = "old";
     EXPECT_EQ(time.sprintf("%2.2d:%2.2d", 4, 0), "04:00");
     const std::string big(500, 'x');
