@@ -84,19 +84,30 @@ TEST_F(Browser, ListsTheUpEntryDirectoriesAndFlacFilesOfAnyDirectory) {
     })) << "the machine's own /mnt, where the disk's folders are";
 }
 
-TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
-    lay_out("/hdd", {"d:jazz", "d:jazz/x", "d:a", "d:a/b", "f:a.flac"});
+// Directories enter and files play from the path as the box keeps it (with
+// its trailing "/" after ".."); only ".." itself goes up.
+TEST_F(Browser, EveryChoiceActsOnTheFullPathAsTheBoxKeepsIt) {
+    card(Card().stall()); // workers stay until the walk stops them
+    lay_out("/hdd", {"d:jazz", "d:jazz/x", "d:a", "d:a/b", "d:ab.flac"});
+    for (const char* f :
+         {"/hdd/a.flac", "/hdd/jazz/a.flac", "/hdd/jazz/..intro.flac", "/hdd/a/b.flac"})
+        tone(f, 1.0); // more than the stalled card holds
     const struct {
         const char* choice; // an entry's text, or "root"
         const char* path;
+        const char* plays = nullptr;
     } walk[] = {
         {"/jazz", "/hdd/jazz"},
+        {"a.flac", "/hdd/jazz", "/hdd/jazz/a.flac"},
+        {"..intro.flac", "/hdd/jazz", "/hdd/jazz/..intro.flac"},
         {"..", "/hdd/"},
+        {"a.flac", "/hdd/", "/hdd/a.flac"},
         {"/jazz", "/hdd/jazz"},
         {"/x", "/hdd/jazz/x"},
         {"..", "/hdd/jazz/"},
         {"..", "/hdd/"},
         {"..", "/"},
+        {"a.flac", "/", "/a.flac"},
         {"/hdd", "/hdd"},
         {"..", "/"},
         {"..", "/"},
@@ -104,6 +115,8 @@ TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
         {"..", "/"},
         {"/hdd", "/hdd"},
         {"/a", "/hdd/a"},
+        // b.flac joined to /hdd/a without "/" would name the directory beside it.
+        {"b.flac", "/hdd/a", "/hdd/a/b.flac"},
         {"/b", "/hdd/a/b"},
         {"..", "/hdd/a/"},
         {"root", "/"},
@@ -115,8 +128,11 @@ TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
         else
             choose(step.choice);
         ASSERT_EQ(path(), step.path) << "after " << step.choice;
+        EXPECT_EQ(playing(), step.plays ? step.plays : "(none)") << "after " << step.choice;
+        endWorker();
         const std::string at = step.path;
-        EXPECT_TRUE(at != "/hdd/" || entries() == (Strings{"..", "/a", "/jazz", "a.flac"}));
+        EXPECT_TRUE(at != "/hdd/" ||
+                    entries() == (Strings{"..", "/a", "/ab.flac", "/jazz", "a.flac"}));
         EXPECT_TRUE(at != "/" || entries().size() > 3u) << "the root is listed";
     }
     // Up from the root lists the root again.
@@ -125,33 +141,6 @@ TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
     window().folderup();
     EXPECT_EQ(path(), "/");
     EXPECT_GT(entries().size(), 3u);
-}
-
-TEST_F(Browser, FilesPlayFromTheirFullPathAndOnlyTheUpEntryGoesUp) {
-    card(Card().stall()); // workers stay until a test stops them
-    lay_out("/hdd", {"d:jazz", "d:a", "d:ab.flac"});
-    for (const char* f :
-         {"/hdd/a.flac", "/hdd/jazz/a.flac", "/hdd/jazz/..intro.flac", "/hdd/a/b.flac"})
-        tone(f, 1.0); // more than the stalled card holds
-    const struct {
-        Strings choices;
-        const char* plays;
-    } plays[] = {
-        {{"a.flac"}, "/hdd/a.flac"},
-        {{"..", "a.flac"}, "/a.flac"},
-        {{"/hdd", "/jazz", "a.flac"}, "/hdd/jazz/a.flac"},
-        {{"..intro.flac"}, "/hdd/jazz/..intro.flac"},
-        {{"..", "a.flac"}, "/hdd/a.flac"},
-        // b.flac joined to /hdd/a without "/" would name the directory beside it.
-        {{"/a", "b.flac"}, "/hdd/a/b.flac"},
-    };
-    for (const auto& p : plays) {
-        for (const std::string& choice : p.choices)
-            choose(choice);
-        EXPECT_EQ(playing(), p.plays);
-        endWorker();
-    }
-    EXPECT_EQ(path(), "/hdd/a");
 }
 
 TEST_F(Browser, ANewFileWaitsOnItsOwnThreadForATeardownSlowerThanThePause) {
