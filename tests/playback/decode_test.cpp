@@ -153,22 +153,6 @@ TEST_F(Decode, AFrameIsOneWriteOfInterleavedBigEndianWords) {
     audio = 0;
 }
 
-TEST_F(Decode, APlayShowsItsTimeThenResetsTheRecordButKeepsTheStream) {
-    DeviceCapture device;
-    ASSERT_TRUE(testaudio::writeTone(device.dir() / "two.flac", Format{}, 2.0));
-    play_file((device.dir() / "two.flac").c_str());
-    EXPECT_EQ(label_.texts(), (std::vector<std::string>{"00:02", "00:00"}));
-    EXPECT_EQ(file_info.is_playing, 0);
-    EXPECT_EQ(file_info.filename[0], '\0');
-    EXPECT_EQ(file_info.total_seconds, 0);
-    // The stream's own fields stay.
-    EXPECT_EQ(file_info.sample_rate, 44100);
-    EXPECT_EQ(file_info.total_samples, 88200u);
-    EXPECT_EQ(file_info.total_time, 2.0f);
-    EXPECT_EQ(decoder_constructor((device.dir() / "two.flac").c_str()), 1) << "opened";
-    decoder_destructor();
-}
-
 TEST_F(Decode, WhatCannotBeOpenedLeavesNoDecoderAndStillClosesTheDevice) {
     testfs::ScratchDir dir;
     dir.touch("garbage.flac", "this is not a FLAC stream at all, not even close");
