@@ -108,13 +108,14 @@ namespace {
 // stopped taking sound would run for ever.
 class Stuck : public eThread {
 public:
-    std::atomic<bool> released{false};
+    std::atomic<bool> released{false}, ended{false};
 
 protected:
     void thread() override {
         while (!released)
             std::this_thread::sleep_for(2ms);
     }
+    void thread_finished() override { ended = true; }
 };
 
 } // namespace
@@ -132,7 +133,8 @@ TEST(HeadlessScript, IdleGivesUpOnAThreadThatNeverEndsSaysSoAndGoesOn) {
     EXPECT_EQ(front.betweenRuns(0), HostChoice::quit);
     EXPECT_GE(std::chrono::steady_clock::now() - began, 100ms) << "idle took its time";
     stuck.released = true;
-    stuck.kill(false);
+    while (!stuck.ended) // not gone while its thread still calls it
+        std::this_thread::sleep_for(1ms);
     ASSERT_EQ(noticeCount(), before + 1);
     EXPECT_EQ(notices().back(),
               "line 2: idle: still playing after 100 ms; going on (has the sink stopped?)");
