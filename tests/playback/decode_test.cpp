@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 
 using testaudio::Format;
 using Bytes = std::vector<unsigned char>;

@@ -10,7 +10,6 @@
 #include "tests/support/open_fds.h"
 
 #include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
