@@ -172,7 +172,11 @@ TEST_F(Decode, WhatCannotBeOpenedLeavesNoDecoderAndStillClosesTheDevice) {
     const std::string path = "/" + std::string(5000, 'x') + ".flac";
     EXPECT_EQ(decoder_constructor(path.c_str()), 0);
     EXPECT_EQ(std::string(file_info.filename), path.substr(0, 4095));
-    // A second teardown finds 0: it must not close standard input.
+    // What opens says 1; a second teardown finds 0: it must not close
+    // standard input.
+    ASSERT_TRUE(testaudio::writeTone(dir / "good.flac", {}, 0.1));
+    EXPECT_EQ(decoder_constructor((dir / "good.flac").c_str()), 1);
+    decoder_destructor();
     decoder_destructor();
     EXPECT_TRUE(testfs::isOpen(0));
 }
