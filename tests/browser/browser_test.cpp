@@ -176,6 +176,25 @@ TEST_F(Browser, ANewFileWaitsOnItsOwnThreadForATeardownSlowerThanThePause) {
               std::find(c.begin() + 1, c.end(), "open /dev/dsp"));
 }
 
+TEST_F(Browser, AFileStoppedWhileItWaitsForTheLastTeardownNeverTouchesTheDevice) {
+    // Where the host's kill returns at once, the new worker waits out the
+    // rest of the old one's slow close; a Stop meanwhile ends it there.
+    if (boxsim::killModel() == boxsim::KillModel::cancel)
+        GTEST_SKIP() << "the host's kill waits for the teardown: nothing is left to wait for";
+    card(Card().stall().slowClose());
+    tone("/hdd/a.flac", 1.0);
+    tone("/hdd/b.flac", 1.0);
+    choose("a.flac");
+    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
+    choose("b.flac");
+    window().StopPlayer();
+    endWorker();
+    ASSERT_TRUE(boxsim::dsp::waitUntilIdle(5s));
+    const auto c = calls();
+    EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp"), 1);
+    EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp busy"), 0);
+}
+
 TEST_F(Browser, NothingButTheCurrentWorkersEndClearsItsHandle) {
     const Strings before = entries();
     auto* idle = new ExecThread("/hdd/a.flac");
