@@ -80,13 +80,18 @@ int whole_boxes() {
     return boxes;
 }
 
-} // namespace
-
-TEST(TerminalPicture, TivrasWindowAndTheHostsScreenAreWholeAtEverySizeTheTerminalTakes) {
+// Tivra's window, shown, and a terminal to paint it on.
+class TerminalPicture : public ::testing::Test {
+protected:
+    TerminalPicture() { dialog.show(); }
     Terminal terminal;
     TerminalPainter painter;
     eTivraDialog dialog;
-    dialog.show();
+};
+
+} // namespace
+
+TEST_F(TerminalPicture, TivrasWindowAndTheHostsScreenAreWholeAtEverySizeTheTerminalTakes) {
     const WidgetNode window = snapshot(dialog);
     for (int lines = TerminalPainter::least_lines; lines <= 40; ++lines) {
         for (int columns = TerminalPainter::least_columns; columns <= 120; ++columns) {
@@ -109,11 +114,7 @@ TEST(TerminalPicture, TivrasWindowAndTheHostsScreenAreWholeAtEverySizeTheTermina
     }
 }
 
-TEST(TerminalPicture, ALabelWhereTheListsFrameIsDrawnIsMovedOffIt) {
-    Terminal terminal;
-    TerminalPainter painter;
-    eTivraDialog dialog;
-    dialog.show();
+TEST_F(TerminalPicture, ALabelWhereTheListsFrameIsDrawnIsMovedOffIt) {
     WidgetNode window = snapshot(dialog);
     WidgetNode label = window.children.front(); // the list
     label.kind = WidgetKind::label;
@@ -125,11 +126,7 @@ TEST(TerminalPicture, ALabelWhereTheListsFrameIsDrawnIsMovedOffIt) {
     EXPECT_EQ(whole_boxes(), 2) << Terminal::all();
 }
 
-TEST(TerminalPicture, TheSelectedRowIsABarAcrossTheList) {
-    Terminal terminal;
-    TerminalPainter painter;
-    eTivraDialog dialog;
-    dialog.show();
+TEST_F(TerminalPicture, TheSelectedRowIsABarAcrossTheList) {
     terminal.resize(24, 80);
     painter.paintWindow(snapshot(dialog), "", {});
     int row = 0;
@@ -141,9 +138,7 @@ TEST(TerminalPicture, TheSelectedRowIsABarAcrossTheList) {
     EXPECT_TRUE(mvinch(row, static_cast<int>(list_edge) - 1) & A_REVERSE) << line;
 }
 
-TEST(TerminalPicture, BelowTheLeastSizeOneLineSaysIt) {
-    Terminal terminal;
-    TerminalPainter painter;
+TEST_F(TerminalPicture, BelowTheLeastSizeOneLineSaysIt) {
     const struct {
         int lines, columns;
         std::string first_line;

@@ -5,6 +5,7 @@
 // call by call. Also: the layer that takes the calls over comes before
 // every library, and the host's thread wrapper notes what the box does not
 // promise.
+#include "boxsim/toolkit/kill_at.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "host/ethread.h"
 
@@ -38,19 +39,7 @@ namespace {
 
 // Each call would wait three seconds or for ever; the kill comes after 100 ms.
 constexpr auto kill_after = 100ms;
-
-timespec in(std::chrono::seconds s, clockid_t clock = CLOCK_REALTIME) {
-    timespec t;
-    clock_gettime(clock, &t);
-    t.tv_sec += s.count();
-    return t;
-}
-
-sigset_t current_mask() {
-    sigset_t mask;
-    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
-    return mask;
-}
+const timespec three{3, 0};
 
 // What a call needs around it: made before the thread starts, undone after.
 struct Stage {
@@ -62,8 +51,18 @@ struct Stage {
     pthread_cond_t cond = PTHREAD_COND_INITIALIZER;
     std::thread sleeper;
     std::string fifo;
+    timespec until; // three seconds from now, by the real-time clock
+    timeval tv{3, 0};
+    sigset_t mask;
+    epoll_event event;
+    char byte;
+    std::vector<char> lots = std::vector<char>(1 << 20);
 
-    Stage() { sem_init(&semaphore, 0, 0); }
+    Stage() {
+        sem_init(&semaphore, 0, 0);
+        clock_gettime(CLOCK_REALTIME, &until);
+        until.tv_sec += 3;
+    }
     ~Stage() {
         for (int fd : {fds[0], fds[1], listener})
             if (fd >= 0)
@@ -78,136 +77,89 @@ struct Stage {
             unlink(fifo.c_str());
         sem_destroy(&semaphore);
     }
+    // The calling thread's own signal mask.
+    const sigset_t* own_mask() {
+        pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        return &mask;
+    }
+    void cond_wait(const timespec* deadline) {
+        pthread_mutex_lock(&mutex);
+        struct Unlock { // on the way out, the cancelled way included
+            pthread_mutex_t& m;
+            ~Unlock() { pthread_mutex_unlock(&m); }
+        } unlock{mutex};
+        deadline ? pthread_cond_timedwait(&cond, &mutex, deadline)
+                 : pthread_cond_wait(&cond, &mutex);
+    }
+    void fork_paused() {
+        if ((child = fork()) == 0) {
+            pause();
+            _exit(0);
+        }
+    }
+    void fifo_nobody_reads() {
+        fifo = "/tmp/tivra-kill-fifo-" + std::to_string(getpid());
+        mkfifo(fifo.c_str(), 0600);
+    }
+    void listen_abstract() {
+        listener = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        const std::string name = "tivra-kill-" + std::to_string(getpid());
+        name.copy(a.sun_path + 1, sizeof a.sun_path - 2); // an abstract name
+        bind(listener, reinterpret_cast<sockaddr*>(&a),
+             static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size()));
+        listen(listener, 1);
+    }
+    void sigwait_usr2() {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGUSR2);
+        pthread_sigmask(SIG_BLOCK, &set, nullptr);
+        int number;
+        sigwait(&set, &number);
+    }
 };
 
 struct Row {
     const char* call;
-    std::function<void(Stage&)> prepare;
-    std::function<void(Stage&)> wait;
-};
-
-// Unlocks on the way out, the cancelled way included.
-struct Unlock {
-    pthread_mutex_t& m;
-    ~Unlock() { pthread_mutex_unlock(&m); }
+    std::function<void(Stage&)> wait, prepare = nullptr;
 };
 
 const std::vector<Row>& rows() {
     static const std::vector<Row> all = {
-        {"sleep", nullptr, [](Stage&) { sleep(3); }},
-        {"usleep", nullptr, [](Stage&) { usleep(3000000); }},
-        {"nanosleep", nullptr,
-         [](Stage&) {
-             const timespec t{3, 0};
-             nanosleep(&t, nullptr);
-         }},
-        {"clock_nanosleep", nullptr,
-         [](Stage&) {
-             const timespec t{3, 0};
-             clock_nanosleep(CLOCK_MONOTONIC, 0, &t, nullptr);
-         }},
-        {"poll", nullptr, [](Stage&) { poll(nullptr, 0, 3000); }},
-        {"ppoll, with the thread's own mask", nullptr,
-         [](Stage&) {
-             const timespec t{3, 0};
-             const sigset_t mask = current_mask();
-             ppoll(nullptr, 0, &t, &mask);
-         }},
-        {"select", nullptr,
-         [](Stage&) {
-             timeval t{3, 0};
-             select(0, nullptr, nullptr, nullptr, &t);
-         }},
-        {"pselect, with the thread's own mask", nullptr,
-         [](Stage&) {
-             const timespec t{3, 0};
-             const sigset_t mask = current_mask();
-             pselect(0, nullptr, nullptr, nullptr, &t, &mask);
-         }},
-        {"epoll_wait", [](Stage& s) { s.fds[0] = epoll_create1(EPOLL_CLOEXEC); },
-         [](Stage& s) {
-             epoll_event e;
-             epoll_wait(s.fds[0], &e, 1, 3000);
-         }},
-        {"sem_wait", nullptr, [](Stage& s) { sem_wait(&s.semaphore); }},
-        {"sem_timedwait", nullptr,
-         [](Stage& s) {
-             const timespec until = in(3s);
-             sem_timedwait(&s.semaphore, &until);
-         }},
-        {"pthread_cond_wait", nullptr,
-         [](Stage& s) {
-             pthread_mutex_lock(&s.mutex);
-             const Unlock unlock{s.mutex};
-             pthread_cond_wait(&s.cond, &s.mutex);
-         }},
-        {"pthread_cond_timedwait", nullptr,
-         [](Stage& s) {
-             pthread_mutex_lock(&s.mutex);
-             const Unlock unlock{s.mutex};
-             const timespec until = in(3s);
-             pthread_cond_timedwait(&s.cond, &s.mutex, &until);
-         }},
-        {"pthread_join",
-         [](Stage& s) { s.sleeper = std::thread([] { std::this_thread::sleep_for(1500ms); }); },
-         [](Stage& s) { pthread_join(s.sleeper.native_handle(), nullptr); }},
-        {"waitpid",
-         [](Stage& s) {
-             s.child = fork();
-             if (s.child == 0) {
-                 pause();
-                 _exit(0);
-             }
-         },
-         [](Stage& s) { waitpid(s.child, nullptr, 0); }},
-        {"read, an empty pipe", [](Stage& s) { pipe(s.fds); },
-         [](Stage& s) {
-             char c;
-             read(s.fds[0], &c, 1);
-         }},
-        {"write, a full pipe", [](Stage& s) { pipe(s.fds); },
-         [](Stage& s) {
-             std::vector<char> lots(1 << 20);
-             write(s.fds[1], lots.data(), lots.size());
-         }},
+        {"sleep", [](Stage&) { sleep(3); }},
+        {"usleep", [](Stage&) { usleep(3000000); }},
+        {"nanosleep", [](Stage&) { nanosleep(&three, nullptr); }},
+        {"clock_nanosleep", [](Stage&) { clock_nanosleep(CLOCK_MONOTONIC, 0, &three, nullptr); }},
+        {"poll", [](Stage&) { poll(nullptr, 0, 3000); }},
+        {"ppoll, with the thread's own mask",
+         [](Stage& s) { ppoll(nullptr, 0, &three, s.own_mask()); }},
+        {"select", [](Stage& s) { select(0, nullptr, nullptr, nullptr, &s.tv); }},
+        {"pselect, with the thread's own mask",
+         [](Stage& s) { pselect(0, nullptr, nullptr, nullptr, &three, s.own_mask()); }},
+        {"epoll_wait", [](Stage& s) { epoll_wait(s.fds[0], &s.event, 1, 3000); },
+         [](Stage& s) { s.fds[0] = epoll_create1(EPOLL_CLOEXEC); }},
+        {"sem_wait", [](Stage& s) { sem_wait(&s.semaphore); }},
+        {"sem_timedwait", [](Stage& s) { sem_timedwait(&s.semaphore, &s.until); }},
+        {"pthread_cond_wait", [](Stage& s) { s.cond_wait(nullptr); }},
+        {"pthread_cond_timedwait", [](Stage& s) { s.cond_wait(&s.until); }},
+        {"pthread_join", [](Stage& s) { pthread_join(s.sleeper.native_handle(), nullptr); },
+         [](Stage& s) { s.sleeper = std::thread([] { std::this_thread::sleep_for(1500ms); }); }},
+        {"waitpid", [](Stage& s) { waitpid(s.child, nullptr, 0); }, &Stage::fork_paused},
+        {"read, an empty pipe", [](Stage& s) { read(s.fds[0], &s.byte, 1); },
+         [](Stage& s) { pipe(s.fds); }},
+        {"write, a full pipe", [](Stage& s) { write(s.fds[1], s.lots.data(), s.lots.size()); },
+         [](Stage& s) { pipe(s.fds); }},
         {"open, a named pipe nobody reads",
-         [](Stage& s) {
-             s.fifo = "/tmp/tivra-kill-fifo-" + std::to_string(getpid());
-             mkfifo(s.fifo.c_str(), 0600);
-         },
-         [](Stage& s) { s.fds[1] = open(s.fifo.c_str(), O_WRONLY); }},
-        {"accept",
-         [](Stage& s) {
-             s.listener = socket(AF_UNIX, SOCK_STREAM, 0);
-             sockaddr_un a{};
-             a.sun_family = AF_UNIX;
-             const std::string name = "tivra-kill-" + std::to_string(getpid());
-             name.copy(a.sun_path + 1, sizeof a.sun_path - 2); // an abstract name
-             bind(s.listener, reinterpret_cast<sockaddr*>(&a),
-                  static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size()));
-             listen(s.listener, 1);
-         },
-         [](Stage& s) { s.fds[0] = accept(s.listener, nullptr, nullptr); }},
-        {"recv", [](Stage& s) { socketpair(AF_UNIX, SOCK_STREAM, 0, s.fds); },
-         [](Stage& s) {
-             char c;
-             recv(s.fds[0], &c, 1, 0);
-         }},
-        {"sigwait", [](Stage&) {},
-         [](Stage&) {
-             sigset_t set;
-             sigemptyset(&set);
-             sigaddset(&set, SIGUSR2);
-             pthread_sigmask(SIG_BLOCK, &set, nullptr);
-             int number;
-             sigwait(&set, &number);
-         }},
-        {"sigsuspend, with the thread's own mask", nullptr,
-         [](Stage&) {
-             const sigset_t mask = current_mask();
-             sigsuspend(&mask);
-         }},
-        {"pause", nullptr, [](Stage&) { pause(); }},
+         [](Stage& s) { s.fds[1] = open(s.fifo.c_str(), O_WRONLY); }, &Stage::fifo_nobody_reads},
+        {"accept", [](Stage& s) { s.fds[0] = accept(s.listener, nullptr, nullptr); },
+         &Stage::listen_abstract},
+        {"recv", [](Stage& s) { recv(s.fds[0], &s.byte, 1, 0); },
+         [](Stage& s) { socketpair(AF_UNIX, SOCK_STREAM, 0, s.fds); }},
+        {"sigwait", &Stage::sigwait_usr2},
+        {"sigsuspend, with the thread's own mask", [](Stage& s) { sigsuspend(s.own_mask()); }},
+        {"pause", [](Stage&) { pause(); }},
     };
     return all;
 }
@@ -219,28 +171,20 @@ struct Outcome {
     Clock::duration took{};
 };
 
-class Waiter : public eThread {
-public:
-    Waiter(std::function<void()> call, Outcome& out) : call_(std::move(call)), out_(out) {}
-    ~Waiter() override = default;
-
-protected:
+struct Waiter : eThread {
+    Waiter(std::function<void()> c, Outcome& o) : call(std::move(c)), out(o) {}
     void thread() override {
         struct Left {
             Outcome& out;
             ~Left() { out.unwound = true; }
-        } left{out_};
-        call_();
-        out_.returned = true;
+        } left{out};
+        call();
+        out.returned = true;
     }
-    void thread_finished() override { finished_.store(true); }
-
-public:
-    std::atomic<bool> finished_{false};
-
-private:
-    std::function<void()> call_;
-    Outcome& out_;
+    void thread_finished() override { finished = true; }
+    std::function<void()> call;
+    Outcome& out;
+    std::atomic<bool> finished{false};
 };
 
 // Runs call on a thread of the host's, kills it after a while, and says how
@@ -252,15 +196,21 @@ Outcome killed_in(const std::function<void()>& call) {
     std::this_thread::sleep_for(kill_after);
     const auto killed = Clock::now();
     waiter.kill(true);
-    while (!waiter.finished_ && Clock::now() - killed < 5s)
+    while (!waiter.finished && Clock::now() - killed < 5s)
         std::this_thread::sleep_for(1ms);
     out.took = Clock::now() - killed;
-    out.finished = waiter.finished_;
+    out.finished = waiter.finished;
     return out;
 }
 
 long ms(Clock::duration d) {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+}
+
+// Busy without a call that is a cancellation point.
+void busy_for(Clock::duration d) {
+    for (const auto until = Clock::now() + d; Clock::now() < until;) {
+    }
 }
 
 } // namespace
@@ -280,19 +230,13 @@ TEST(HostKill, EveryBlockingCallOfTheCLibraryIsCutShortAtOnce) {
 
 TEST(HostKill, OnlyAPointCutsAThreadShort) {
     // Busy for a while without a call: the kill waits for the next point.
-    Outcome out = killed_in([] {
-        const auto until = Clock::now() + 400ms;
-        while (Clock::now() < until) {
-        }
-    });
+    Outcome out = killed_in([] { busy_for(400ms); });
     EXPECT_TRUE(out.returned) << "cut short outside a cancellation point";
     EXPECT_GE(ms(out.took), 250);
     // A point reached afterwards acts on the kill, as the call returns.
     std::atomic<bool> after{false};
     out = killed_in([&after] {
-        const auto until = Clock::now() + 300ms;
-        while (Clock::now() < until) {
-        }
+        busy_for(300ms);
         getppid(); // not a point
         after = true;
         close(-1); // a point: it returns, and the thread is cut short there
@@ -335,6 +279,27 @@ TEST(HostKill, APointWithCancellationDisabledIsNeitherCutShortNorDisturbed) {
     EXPECT_EQ(wrote, 1 << 20) << "a short count";
     EXPECT_NE(error, EINTR);
     EXPECT_FALSE(out.returned) << "not cut short once enabled again";
+}
+
+TEST(HostKill, KillAtCountsEachCallsStartAndItsReturnApart) {
+    std::string said; // read once the thread has gone
+    boxsim::kill_at::arm({1000, [&said](const std::string& line) { said = line; }, [] {}});
+    Outcome out;
+    {
+        Waiter counted(
+            [] {
+                Stage s;
+                s.until.tv_sec -= 3; // past: it returns at once
+                s.cond_wait(&s.until);
+                poll(nullptr, 0, 0);
+            },
+            out);
+        counted.run();
+        while (!counted.finished)
+            std::this_thread::sleep_for(1ms);
+    } // the host's wrapper has left the thread
+    boxsim::kill_at::disarm();
+    EXPECT_EQ(said, "--kill-at 1000: the worker ended after 4 cancellation points");
 }
 
 TEST(HostKill, TheCallsTakenOverComeBeforeEveryLibrary) {

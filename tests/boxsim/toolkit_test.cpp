@@ -1,6 +1,7 @@
 // The toolkit boxsim gives plug-ins: the host's string, the order of the
 // file list, and where Exit goes. (The rest of the list is tried through the
 // player's window.)
+#include "boxsim/toolkit/key_routing.h"
 #include "boxsim/toolkit/modal_driver.h"
 #include "boxsim/toolkit/natural_order.h"
 #include "boxsim/toolkit/widget_tree.h"
@@ -31,6 +32,7 @@ TEST(EString, ItsExtrasClampToTheStringAndWorkOnBytes) {
     EXPECT_EQ(path.strReplace("//", "/"), "/hdd/jazz/");
     EXPECT_EQ(growing.strReplace("a", "aa"), "aaXaa");
     EXPECT_EQ(untouched.strReplace("", "x"), "abc");
+    EXPECT_EQ(untouched.strReplace(nullptr, "x"), "abc");
     eString time = "old";
     EXPECT_EQ(time.sprintf("%2.2d:%2.2d", 4, 0), "04:00");
     const std::string big(500, 'x');
@@ -158,4 +160,22 @@ TEST(ExitKey, LeavesTheWindowWithOneWhicheverWidgetHasTheFocus) {
         EXPECT_EQ(window.exec(), 1) << c.focus;
         boxsim::setModalDriver(nullptr);
     }
+}
+
+TEST(ListBox, OkOnAnEmptyListReportsNoEntry) {
+    eWindow window(1);
+    window.show();
+    auto* list = new eListBox<eListBoxEntryText>(&window);
+    std::vector<eListBoxEntryText*> reported;
+    list->selected.connect([&reported](eListBoxEntryText* e) { reported.push_back(e); });
+    window.setFocus(list);
+    boxsim::pressKey(window, boxsim::RemoteKey::ok);
+    EXPECT_EQ(reported, std::vector<eListBoxEntryText*>{nullptr});
+}
+
+TEST(Window, HidesWithOrWithoutAFrontEnd) {
+    eWindow window(1);
+    window.show();
+    window.hide(); // no modal driver is set here
+    EXPECT_FALSE(boxsim::snapshot(window).visible);
 }

@@ -44,6 +44,7 @@ protected:
 
 } // namespace
 
+// Each listing replaces the last one and gives the list its focus.
 TEST_F(Browser, ListsTheUpEntryDirectoriesAndFlacFilesOfAnyDirectory) {
     const std::string longest(250, 'x'); // 255 bytes with ".flac"
     const struct {
@@ -68,43 +69,45 @@ TEST_F(Browser, ListsTheUpEntryDirectoriesAndFlacFilesOfAnyDirectory) {
     for (const auto& c : cases) {
         const std::string dir = "/hdd/case" + std::to_string(++n);
         lay_out(dir, c.layout);
+        window().setFocus(nullptr);
         EXPECT_EQ(listing(dir), c.shown) << "case " << n;
+        EXPECT_EQ(boxsim::focusOf(window()), window().fileList()) << "case " << n;
         EXPECT_EQ(listing(dir + "/"), c.shown) << "case " << n << ", with a trailing slash";
     }
     EXPECT_EQ(listing("/hdd/case6/here/here/here"), (Strings{"..", "/here"})) << "a link loop";
+    // What cannot be opened shows the up entry alone.
+    for (const char* dir : {"/hdd/missing", "/hdd/case3/a.flac"})
+        EXPECT_EQ(listing(dir), Strings{".."}) << dir;
     const Strings mnt = listing("/mnt");
     EXPECT_TRUE(std::any_of(mnt.begin(), mnt.end(), [](const std::string& e) {
         return e.rfind("/tivra-test-", 0) == 0;
     })) << "the machine's own /mnt, where the disk's folders are";
 }
 
-TEST_F(Browser, AListingReplacesTheLastOneAndGivesTheListTheFocus) {
-    lay_out("/hdd/d", {"d:jazz", "f:a.flac", "f:file"});
-    listing("/hdd/d");
-    window().setFocus(nullptr);
-    EXPECT_EQ(listing("/hdd/d"), (Strings{"..", "/jazz", "a.flac"}));
-    EXPECT_EQ(boxsim::focusOf(window()), window().fileList());
-    // What cannot be opened shows the up entry alone.
-    for (const char* dir : {"/hdd/d/missing", "/hdd/d/file"}) {
-        window().setFocus(nullptr);
-        EXPECT_EQ(listing(dir), Strings{".."}) << dir;
-        EXPECT_EQ(boxsim::focusOf(window()), window().fileList());
-    }
-}
-
-TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
-    lay_out("/hdd", {"d:jazz", "d:jazz/x", "d:a", "d:a/b", "f:a.flac"});
+// Directories enter and files play from the path as the box keeps it (with
+// its trailing "/" after ".."); only ".." itself goes up.
+TEST_F(Browser, EveryChoiceActsOnTheFullPathAsTheBoxKeepsIt) {
+    card(Card().stall()); // workers stay until the walk stops them
+    lay_out("/hdd", {"d:jazz", "d:jazz/x", "d:a", "d:a/b", "d:ab.flac"});
+    for (const char* f :
+         {"/hdd/a.flac", "/hdd/jazz/a.flac", "/hdd/jazz/..intro.flac", "/hdd/a/b.flac"})
+        tone(f, 1.0); // more than the stalled card holds
     const struct {
         const char* choice; // an entry's text, or "root"
         const char* path;
+        const char* plays = nullptr;
     } walk[] = {
         {"/jazz", "/hdd/jazz"},
+        {"a.flac", "/hdd/jazz", "/hdd/jazz/a.flac"},
+        {"..intro.flac", "/hdd/jazz", "/hdd/jazz/..intro.flac"},
         {"..", "/hdd/"},
+        {"a.flac", "/hdd/", "/hdd/a.flac"},
         {"/jazz", "/hdd/jazz"},
         {"/x", "/hdd/jazz/x"},
         {"..", "/hdd/jazz/"},
         {"..", "/hdd/"},
         {"..", "/"},
+        {"a.flac", "/", "/a.flac"},
         {"/hdd", "/hdd"},
         {"..", "/"},
         {"..", "/"},
@@ -112,6 +115,8 @@ TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
         {"..", "/"},
         {"/hdd", "/hdd"},
         {"/a", "/hdd/a"},
+        // b.flac joined to /hdd/a without "/" would name the directory beside it.
+        {"b.flac", "/hdd/a", "/hdd/a/b.flac"},
         {"/b", "/hdd/a/b"},
         {"..", "/hdd/a/"},
         {"root", "/"},
@@ -123,8 +128,11 @@ TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
         else
             choose(step.choice);
         ASSERT_EQ(path(), step.path) << "after " << step.choice;
+        EXPECT_EQ(playing(), step.plays ? step.plays : "(none)") << "after " << step.choice;
+        endWorker();
         const std::string at = step.path;
-        EXPECT_TRUE(at != "/hdd/" || entries() == (Strings{"..", "/a", "/jazz", "a.flac"}));
+        EXPECT_TRUE(at != "/hdd/" ||
+                    entries() == (Strings{"..", "/a", "/ab.flac", "/jazz", "a.flac"}));
         EXPECT_TRUE(at != "/" || entries().size() > 3u) << "the root is listed";
     }
     // Up from the root lists the root again.
@@ -133,33 +141,6 @@ TEST_F(Browser, TheWalkThroughTheDiskKeepsEveryPathAsTheBoxHasIt) {
     window().folderup();
     EXPECT_EQ(path(), "/");
     EXPECT_GT(entries().size(), 3u);
-}
-
-TEST_F(Browser, FilesPlayFromTheirFullPathAndOnlyTheUpEntryGoesUp) {
-    card(Card().stall()); // workers stay until a test stops them
-    lay_out("/hdd", {"d:jazz", "d:a", "d:ab.flac"});
-    for (const char* f :
-         {"/hdd/a.flac", "/hdd/jazz/a.flac", "/hdd/jazz/..intro.flac", "/hdd/a/b.flac"})
-        tone(f, 1.0); // more than the stalled card holds
-    const struct {
-        Strings choices;
-        const char* plays;
-    } plays[] = {
-        {{"a.flac"}, "/hdd/a.flac"},
-        {{"..", "a.flac"}, "/a.flac"},
-        {{"/hdd", "/jazz", "a.flac"}, "/hdd/jazz/a.flac"},
-        {{"..intro.flac"}, "/hdd/jazz/..intro.flac"},
-        {{"..", "a.flac"}, "/hdd/a.flac"},
-        // b.flac joined to /hdd/a without "/" would name the directory beside it.
-        {{"/a", "b.flac"}, "/hdd/a/b.flac"},
-    };
-    for (const auto& p : plays) {
-        for (const std::string& choice : p.choices)
-            choose(choice);
-        EXPECT_EQ(playing(), p.plays);
-        endWorker();
-    }
-    EXPECT_EQ(path(), "/hdd/a");
 }
 
 TEST_F(Browser, ANewFileWaitsOnItsOwnThreadForATeardownSlowerThanThePause) {
@@ -193,6 +174,25 @@ TEST_F(Browser, ANewFileWaitsOnItsOwnThreadForATeardownSlowerThanThePause) {
     const auto c = calls();
     EXPECT_LT(std::find(c.begin(), c.end(), "close"),
               std::find(c.begin() + 1, c.end(), "open /dev/dsp"));
+}
+
+TEST_F(Browser, AFileStoppedWhileItWaitsForTheLastTeardownNeverTouchesTheDevice) {
+    // Where the host's kill returns at once, the new worker waits out the
+    // rest of the old one's slow close; a Stop meanwhile ends it there.
+    if (boxsim::killModel() == boxsim::KillModel::cancel)
+        GTEST_SKIP() << "the host's kill waits for the teardown: nothing is left to wait for";
+    card(Card().stall().slowClose());
+    tone("/hdd/a.flac", 1.0);
+    tone("/hdd/b.flac", 1.0);
+    choose("a.flac");
+    ASSERT_TRUE(waitUntil([] { return file_info.is_playing == 1; }));
+    choose("b.flac");
+    window().StopPlayer();
+    endWorker();
+    ASSERT_TRUE(boxsim::dsp::waitUntilIdle(5s));
+    const auto c = calls();
+    EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp"), 1);
+    EXPECT_EQ(std::count(c.begin(), c.end(), "open /dev/dsp busy"), 0);
 }
 
 TEST_F(Browser, NothingButTheCurrentWorkersEndClearsItsHandle) {

@@ -10,7 +10,6 @@
 #include "tests/support/open_fds.h"
 
 #include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -54,9 +53,6 @@ TEST_F(Worker, AnyStreamPlaysWholeIntoTheDeviceTheBoxSetsUp) {
         all.insert(all.end(), bytes.begin(), bytes.end());
     }
     EXPECT_EQ(testaudio::fingerprint(all), 11755276036958023557ull);
-    EXPECT_EQ(dsp_sample, 0x20);
-    EXPECT_EQ(dsp_stereo, 1);
-    EXPECT_EQ(dsp_speed, 44100);
     EXPECT_EQ(label.texts().size(), 6u) << "shown when each opened and at its one teardown";
 }
 
@@ -135,30 +131,12 @@ TEST_F(Worker, ItsOwnStopRequestEndsTheDecodeWhateverTheHostsKillDoes) {
     EXPECT_EQ(written, FLAC__STREAM_DECODER_WRITE_STATUS_ABORT);
 }
 
-TEST_F(Worker, TheEndHookReleasesWhatABodyCutShortLeftOpen) {
-    struct Probe : ExecThread {
-        using ExecThread::ExecThread;
-        using ExecThread::thread_finished;
-    } probe("/nowhere.flac");
-    probe.finished.connect([this](int) { ++finished; });
-    int pipe_fds[2];
-    ASSERT_EQ(pipe(pipe_fds), 0);
-    file_info.decoder = FLAC__stream_decoder_new(); // a decoder mid-open
-    audio = pipe_fds[1];
-    probe.state.owns_playback = true;
-    probe.thread_finished();
-    EXPECT_EQ(file_info.decoder, nullptr);
-    EXPECT_EQ(audio, 0);
-    EXPECT_FALSE(testfs::isOpen(pipe_fds[1]));
-    EXPECT_EQ(finished, 1);
-    close(pipe_fds[0]);
-}
-
 TEST_F(Worker, KilledAtEveryPointItEndsOnceAndTheNextFilePlaysWhole) {
     // A file of two frames, killed at each cancellation point of its worker
     // in turn (a call's start and its return apart) by the window's Stop, as
     // boxsim --kill-at does; then another file plays. Wherever the kill
-    // lands: one teardown, one finished, the device opened and closed alike,
+    // lands (a body cut short in the file's or the device's open included):
+    // one teardown, one finished, the device opened and closed alike,
     // nothing held, and the next file's every byte.
     // Large frames, so that the file lasts a second and its time shows.
     const Format f{2, 16, 44100, 32768};

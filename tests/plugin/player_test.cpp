@@ -81,6 +81,18 @@ TEST_F(Player, TheWindowIsBuiltAsTheBoxShowsIt) {
     EXPECT_EQ(boxsim::screenDump(window()), built_window);
 }
 
+TEST_F(Player, RootAnswersOkAndItsRedKey) {
+    window().show();
+    for (const auto& keys :
+         {std::vector<boxsim::RemoteKey>{boxsim::RemoteKey::right, boxsim::RemoteKey::ok},
+          {boxsim::RemoteKey::red}}) {
+        choose("/jazz");
+        for (const boxsim::RemoteKey key : keys)
+            boxsim::pressKey(window(), key);
+        EXPECT_EQ(path(), "/") << keys.size() << " keys";
+    }
+}
+
 TEST_F(Player, PagesAndRowsMoveTheSelectionAndKeepItInView) {
     for (int i = 0; i < 40; ++i)
         close(open(("/hdd/t" + std::to_string(i) + ".flac").c_str(), O_CREAT | O_WRONLY, 0644));
