@@ -1,20 +1,28 @@
 #include "playback/worker_state.h"
 
+#include <new>
 #include <poll.h>
 #include <set>
 
 namespace {
 
-// Serials of the workers started and not yet ended. Never destroyed: a
-// worker the host has not ended may still end while the plug-in unloads.
+// Built in static storage and never destroyed: a worker the host has not
+// ended may still end while the process exits. Kept off the heap, since
+// once the plug-in is unloaded nothing would point at it there.
+template <typename T> T& lasting() {
+    alignas(T) static unsigned char storage[sizeof(T)];
+    static T* object = new (storage) T;
+    return *object;
+}
+
+// Serials of the workers started and not yet ended.
 struct Running {
     std::mutex lock;
     std::set<int> serials;
 };
 
 Running& running() {
-    static Running* r = new Running;
-    return *r;
+    return lasting<Running>();
 }
 
 thread_local const WorkerState* this_worker = nullptr;
@@ -60,6 +68,5 @@ bool stop_asked() {
 }
 
 std::mutex& finished_lock() {
-    static std::mutex* lock = new std::mutex; // as long as any worker may emit
-    return *lock;
+    return lasting<std::mutex>(); // as long as any worker may emit
 }
