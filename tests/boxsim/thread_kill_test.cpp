@@ -5,6 +5,7 @@
 // call by call. Also: the layer that takes the calls over comes before
 // every library, and the host's thread wrapper notes what the box does not
 // promise.
+#include "boxsim/dsp/sound_card.h"
 #include "boxsim/toolkit/kill_at.h"
 #include "boxsim/toolkit/thread_registry.h"
 #include "host/ethread.h"
@@ -300,6 +301,60 @@ TEST(HostKill, KillAtCountsEachCallsStartAndItsReturnApart) {
     } // the host's wrapper has left the thread
     boxsim::kill_at::disarm();
     EXPECT_EQ(said, "--kill-at 1000: the worker ended after 4 cancellation points");
+}
+
+TEST(HostKill, AWaitWhoseReturnActsOnAKillGivesBackWhatItTook) {
+    // Killed as its wait returns with the semaphore's token: the token is
+    // not lost with the thread.
+    Stage s;
+    sem_post(&s.semaphore);
+    std::atomic<bool> held{false};
+    boxsim::kill_at::arm({2, [](const std::string&) {}, [&held] { held = true; }});
+    Outcome out;
+    {
+        Waiter taker([&s] { sem_wait(&s.semaphore); }, out);
+        taker.run();
+        for (const auto until = Clock::now() + 5s; !held && Clock::now() < until;)
+            std::this_thread::sleep_for(1ms);
+        taker.kill(true);
+        while (!taker.finished)
+            std::this_thread::sleep_for(1ms);
+    }
+    boxsim::kill_at::disarm();
+    ASSERT_TRUE(held) << "never reached the return of sem_wait";
+    EXPECT_FALSE(out.returned);
+    EXPECT_EQ(sem_trywait(&s.semaphore), 0) << "the token went with the thread";
+}
+
+TEST(HostKill, AThreadCutShortInsideTheDevicesOwnWaitEndsUndisturbed) {
+    // The device's open waits inside the call; cut short there, the thread's
+    // end still sleeps as long as it asks.
+    boxsim::dsp::Settings slow;
+    slow.open_delay_ms = 3000;
+    boxsim::dsp::configure(slow);
+    struct Opener : eThread {
+        void thread() override {
+            open("/dev/dsp", O_WRONLY);
+            opened = true;
+        }
+        void thread_finished() override {
+            const auto from = Clock::now();
+            usleep(300000);
+            slept = Clock::now() - from;
+            finished = true;
+        }
+        std::atomic<bool> opened{false}, finished{false};
+        Clock::duration slept{};
+    } opener;
+    opener.run();
+    std::this_thread::sleep_for(kill_after);
+    opener.kill(true);
+    for (const auto until = Clock::now() + 5s; !opener.finished && Clock::now() < until;)
+        std::this_thread::sleep_for(1ms);
+    boxsim::dsp::configure({});
+    ASSERT_TRUE(opener.finished);
+    EXPECT_FALSE(opener.opened);
+    EXPECT_GE(ms(opener.slept), 290);
 }
 
 TEST(HostKill, TheCallsTakenOverComeBeforeEveryLibrary) {
