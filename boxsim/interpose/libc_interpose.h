@@ -47,11 +47,11 @@
  * epoll_pwait, sem_wait, sem_timedwait, sem_clockwait, the condition waits,
  * pthread_join, pthread_timedjoin_np, pthread_testcancel, wait, waitpid,
  * waitid, wait3, wait4, sigsuspend, sigwait, sigwaitinfo and sigtimedwait
- * (waiting_calls.c); with their checked and 64-bit forms. Each acts on a
- * pending kill of its thread as the call starts and again as it returns,
- * whatever the call did: a descriptor an open made is then left open, as
- * the C library leaves it. ioctl, dup and fcntl's other commands are not
- * points.
+ * (waiting_calls.c, thread_waits.c); with their checked and 64-bit forms.
+ * Each acts on a pending kill of its thread as the call starts and again as
+ * it returns, whatever the call did: a descriptor an open made is then left
+ * open, as the C library leaves it. ioctl, dup and fcntl's other commands
+ * are not points.
  *
  * Threads. Any thread may make any of these calls at any time. The card's
  * functions are thread-safe, and never call back into these definitions
