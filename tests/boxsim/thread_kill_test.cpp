@@ -173,7 +173,9 @@ struct Outcome {
 };
 
 struct Waiter : eThread {
-    Waiter(std::function<void()> c, Outcome& o) : call(std::move(c)), out(o) {}
+    Waiter(
+        std::function<void()> c, Outcome& o, std::function<void()> e = [] {})
+        : call(std::move(c)), end(std::move(e)), out(o) {}
     void thread() override {
         struct Left {
             Outcome& out;
@@ -182,17 +184,21 @@ struct Waiter : eThread {
         call();
         out.returned = true;
     }
-    void thread_finished() override { finished = true; }
-    std::function<void()> call;
+    void thread_finished() override {
+        end();
+        finished = true;
+    }
+    std::function<void()> call, end;
     Outcome& out;
     std::atomic<bool> finished{false};
 };
 
 // Runs call on a thread of the host's, kills it after a while, and says how
-// it went.
-Outcome killed_in(const std::function<void()>& call) {
+// it went; end runs in its thread_finished().
+Outcome killed_in(
+    const std::function<void()>& call, std::function<void()> end = [] {}) {
     Outcome out;
-    Waiter waiter(call, out);
+    Waiter waiter(call, out, std::move(end));
     waiter.run();
     std::this_thread::sleep_for(kill_after);
     const auto killed = Clock::now();
@@ -332,29 +338,17 @@ TEST(HostKill, AThreadCutShortInsideTheDevicesOwnWaitEndsUndisturbed) {
     boxsim::dsp::Settings slow;
     slow.open_delay_ms = 3000;
     boxsim::dsp::configure(slow);
-    struct Opener : eThread {
-        void thread() override {
-            open("/dev/dsp", O_WRONLY);
-            opened = true;
-        }
-        void thread_finished() override {
-            const auto from = Clock::now();
-            usleep(300000);
-            slept = Clock::now() - from;
-            finished = true;
-        }
-        std::atomic<bool> opened{false}, finished{false};
-        Clock::duration slept{};
-    } opener;
-    opener.run();
-    std::this_thread::sleep_for(kill_after);
-    opener.kill(true);
-    for (const auto until = Clock::now() + 5s; !opener.finished && Clock::now() < until;)
-        std::this_thread::sleep_for(1ms);
+    Clock::duration slept{};
+    const Outcome out = killed_in([] { open("/dev/dsp", O_WRONLY); },
+                                  [&slept] {
+                                      const auto from = Clock::now();
+                                      usleep(300000);
+                                      slept = Clock::now() - from;
+                                  });
     boxsim::dsp::configure({});
-    ASSERT_TRUE(opener.finished);
-    EXPECT_FALSE(opener.opened);
-    EXPECT_GE(ms(opener.slept), 290);
+    ASSERT_TRUE(out.finished);
+    EXPECT_FALSE(out.returned);
+    EXPECT_GE(ms(slept), 290);
 }
 
 TEST(HostKill, TheCallsTakenOverComeBeforeEveryLibrary) {
