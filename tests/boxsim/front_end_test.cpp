@@ -118,14 +118,18 @@ protected:
     void thread_finished() override { ended = true; }
 };
 
+std::vector<ScriptStep> steps_of(const std::string& script) {
+    std::vector<ScriptStep> steps;
+    std::string error;
+    EXPECT_TRUE(parseKeyScript(script, steps, error)) << error;
+    return steps;
+}
+
 } // namespace
 
 TEST(HeadlessScript, IdleGivesUpOnAThreadThatNeverEndsSaysSoAndGoesOn) {
-    std::vector<ScriptStep> steps;
-    std::string error;
-    ASSERT_TRUE(parseKeyScript("wait 0\nidle dump", steps, error)) << error;
     std::ostringstream out;
-    HeadlessDriver front(steps, out, 100ms);
+    HeadlessDriver front(steps_of("wait 0\nidle dump"), out, 100ms);
     Stuck stuck;
     ASSERT_EQ(stuck.run(), 0);
     const std::size_t before = noticeCount();
@@ -142,11 +146,8 @@ TEST(HeadlessScript, IdleGivesUpOnAThreadThatNeverEndsSaysSoAndGoesOn) {
 }
 
 TEST(HeadlessScript, AWaitTakesItsTime) {
-    std::vector<ScriptStep> steps;
-    std::string error;
-    ASSERT_TRUE(parseKeyScript("wait 200", steps, error)) << error;
     std::ostringstream out;
-    HeadlessDriver front(steps, out, 100ms);
+    HeadlessDriver front(steps_of("wait 200"), out, 100ms);
     const auto before = std::chrono::steady_clock::now();
     front.betweenRuns(0);
     EXPECT_GE(std::chrono::steady_clock::now() - before, 200ms);

@@ -56,6 +56,13 @@ int cells(const std::string& text) {
     return n;
 }
 
+// A text fitted into width cells, as shown.
+struct Fitted {
+    std::string text;
+    int width;
+    std::string shown;
+};
+
 bool parsed(const std::vector<const char*>& args, Options& o, std::string& error) {
     std::vector<const char*> argv = {"boxsim"};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -258,11 +265,7 @@ TEST(PrintableText, ValidUtf8StaysAndEverythingElseIsAQuestionMark) {
 
 TEST(TextFit, NamesAreCutAtACharactersEndWithAnEllipsisAndTheStripWraps) {
     const std::string cjk = "\xE6\x97\xA5\xE6\x9C\xAC"; // two wide characters
-    const struct {
-        std::string text;
-        int width;
-        std::string shown;
-    } cases[] = {
+    const Fitted cases[] = {
         {"Song.flac", 9, "Song.flac"},
         {"Song.flac", 8, "Song.fl\u2026"},
         {"ab" + cjk, 6, "ab" + cjk},
@@ -285,11 +288,7 @@ TEST(TextFit, NamesAreCutAtACharactersEndWithAnEllipsisAndTheStripWraps) {
 }
 
 TEST(NoticeLine, ALongNoticeKeepsItsRemedyInBracketsWhole) {
-    const struct {
-        std::string text;
-        int width;
-        std::string shown;
-    } cases[] = {
+    const Fitted cases[] = {
         {"no sound (--dsp to choose)", 26, "no sound (--dsp to choose)"},
         {"no sound at all (--dsp to choose)", 26, "no soun\u2026 (--dsp to choose)"},
         {"no sound at all (--dsp to choose)", 19, "\u2026 (--dsp to choose)"},
