@@ -2,8 +2,8 @@
 // its yardstick, printed as one Markdown table. Timings are paired (see
 // paired.h). Not a test: nothing here fails on a timing.
 //   tivra_bench                  the whole table
-//   tivra_bench ROW...           only these rows: decode, heap, stop, listing,
-//                                instructions
+//   tivra_bench ROW...           only these rows: decode, capture, heap, stop,
+//                                listing, instructions
 //   tivra_bench --box            the box's row only: the decode run against
 //                                libFLAC's own loop (run under qemu-ppc)
 //   tivra_bench --interleave C N only the frame output, N frames of C
