@@ -332,6 +332,36 @@ TEST(HostKill, AWaitWhoseReturnActsOnAKillGivesBackWhatItTook) {
     EXPECT_EQ(sem_trywait(&s.semaphore), 0) << "the token went with the thread";
 }
 
+TEST(HostKill, AJoinThatSucceededIsNoPointAtItsReturn) {
+    // A thread joined cannot be joined again: a kill as the join returns
+    // waits for the next point, and the caller knows it joined.
+    pthread_t ended;
+    ASSERT_EQ(pthread_create(
+                  &ended, nullptr, [](void*) -> void* { return nullptr; }, nullptr),
+              0);
+    std::atomic<bool> held{false}, joined{false};
+    boxsim::kill_at::arm({2, [](const std::string&) {}, [&held] { held = true; }});
+    Outcome out;
+    {
+        Waiter joiner(
+            [&] {
+                joined = pthread_join(ended, nullptr) == 0;
+                close(-1); // the second point: its start
+            },
+            out);
+        joiner.run();
+        for (const auto until = Clock::now() + 5s; !held && Clock::now() < until;)
+            std::this_thread::sleep_for(1ms);
+        joiner.kill(true);
+        while (!joiner.finished)
+            std::this_thread::sleep_for(1ms);
+    }
+    boxsim::kill_at::disarm();
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(joined) << "cut short as the join returned";
+    EXPECT_FALSE(out.returned);
+}
+
 TEST(HostKill, AThreadCutShortInsideTheDevicesOwnWaitEndsUndisturbed) {
     // The device's open waits inside the call; cut short there, the thread's
     // end still sleeps as long as it asks.
