@@ -58,16 +58,17 @@ static void post_token(void* semaphore) {
     sem_post(semaphore);
 }
 
-static int sem_taken(struct boxsim_point* point, sem_t* semaphore, int result) {
+/* What a wait that succeeded took, for its point to give back. */
+static int took(struct boxsim_point* point, int result, void (*give_back)(void*), void* what) {
     if (result == 0)
-        boxsim_point_took(point, post_token, semaphore);
+        boxsim_point_took(point, give_back, what);
     return result;
 }
 
 int sem_wait(sem_t* semaphore) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "sem_wait");
-    const int result = sem_taken(&point, semaphore, real_sem_wait()(semaphore));
+    const int result = took(&point, real_sem_wait()(semaphore), post_token, semaphore);
     boxsim_point_leave(&point, "sem_wait");
     return result;
 }
@@ -75,7 +76,7 @@ int sem_wait(sem_t* semaphore) {
 int sem_timedwait(sem_t* semaphore, const struct timespec* until) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "sem_timedwait");
-    const int result = sem_taken(&point, semaphore, real_sem_timedwait()(semaphore, until));
+    const int result = took(&point, real_sem_timedwait()(semaphore, until), post_token, semaphore);
     boxsim_point_leave(&point, "sem_timedwait");
     return result;
 }
@@ -83,7 +84,8 @@ int sem_timedwait(sem_t* semaphore, const struct timespec* until) {
 int sem_clockwait(sem_t* semaphore, clockid_t clock, const struct timespec* until) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "sem_clockwait");
-    const int result = sem_taken(&point, semaphore, real_sem_clockwait()(semaphore, clock, until));
+    const int result =
+        took(&point, real_sem_clockwait()(semaphore, clock, until), post_token, semaphore);
     boxsim_point_leave(&point, "sem_clockwait");
     return result;
 }
@@ -132,19 +134,14 @@ static void pass_wake_up(void* cond) {
     pthread_cond_signal(cond);
 }
 
-static int cond_woken(struct boxsim_point* point, pthread_cond_t* cond, int result) {
-    if (result == 0)
-        boxsim_point_took(point, pass_wake_up, cond);
-    return result;
-}
-
 int pthread_cond_wait(pthread_cond_t* cond, pthread_mutex_t* mutex) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "pthread_cond_wait");
     const int result =
-        cond_woken(&point, cond,
-                   boxsim_point_sliced(&point) ? sliced_cond_wait(cond, mutex, CLOCK_REALTIME, NULL)
-                                               : real_pthread_cond_wait()(cond, mutex));
+        took(&point,
+             boxsim_point_sliced(&point) ? sliced_cond_wait(cond, mutex, CLOCK_REALTIME, NULL)
+                                         : real_pthread_cond_wait()(cond, mutex),
+             pass_wake_up, cond);
     boxsim_point_leave(&point, "pthread_cond_wait");
     return result;
 }
@@ -153,10 +150,11 @@ int pthread_cond_timedwait(pthread_cond_t* cond, pthread_mutex_t* mutex,
                            const struct timespec* until) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "pthread_cond_timedwait");
-    const int result = cond_woken(&point, cond,
-                                  boxsim_point_sliced(&point)
-                                      ? sliced_cond_wait(cond, mutex, cond_clock(cond), until)
-                                      : real_pthread_cond_timedwait()(cond, mutex, until));
+    const int result =
+        took(&point,
+             boxsim_point_sliced(&point) ? sliced_cond_wait(cond, mutex, cond_clock(cond), until)
+                                         : real_pthread_cond_timedwait()(cond, mutex, until),
+             pass_wake_up, cond);
     boxsim_point_leave(&point, "pthread_cond_timedwait");
     return result;
 }
@@ -165,10 +163,11 @@ int pthread_cond_clockwait(pthread_cond_t* cond, pthread_mutex_t* mutex, clockid
                            const struct timespec* until) {
     struct boxsim_point point;
     boxsim_point_enter(&point, "pthread_cond_clockwait");
-    const int result = cond_woken(&point, cond,
-                                  boxsim_point_sliced(&point)
-                                      ? sliced_cond_wait(cond, mutex, clock, until)
-                                      : real_pthread_cond_clockwait()(cond, mutex, clock, until));
+    const int result =
+        took(&point,
+             boxsim_point_sliced(&point) ? sliced_cond_wait(cond, mutex, clock, until)
+                                         : real_pthread_cond_clockwait()(cond, mutex, clock, until),
+             pass_wake_up, cond);
     boxsim_point_leave(&point, "pthread_cond_clockwait");
     return result;
 }

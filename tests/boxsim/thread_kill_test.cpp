@@ -169,6 +169,7 @@ struct Outcome {
     bool returned = false; // the call came back and the body went on
     bool unwound = false;  // the body's frames were left, either way
     bool finished = false; // thread_finished() ran
+    bool held = false;     // a kill placed at a point was held there
     Clock::duration took{};
 };
 
@@ -207,6 +208,26 @@ Outcome killed_in(
         std::this_thread::sleep_for(1ms);
     out.took = Clock::now() - killed;
     out.finished = waiter.finished;
+    return out;
+}
+
+// Runs call on a thread of the host's with a kill placed at its n-th
+// cancellation point, as --kill-at places it, and says how it went.
+Outcome killed_at(int n, const std::function<void()>& call) {
+    std::atomic<bool> held{false};
+    boxsim::kill_at::arm({n, [](const std::string&) {}, [&held] { held = true; }});
+    Outcome out;
+    {
+        Waiter waiter(call, out);
+        waiter.run();
+        for (const auto until = Clock::now() + 5s; !held && Clock::now() < until;)
+            std::this_thread::sleep_for(1ms);
+        waiter.kill(true);
+        while (!waiter.finished)
+            std::this_thread::sleep_for(1ms);
+    } // the host's wrapper has left the thread
+    boxsim::kill_at::disarm();
+    out.held = held;
     return out;
 }
 
@@ -314,20 +335,8 @@ TEST(HostKill, AWaitWhoseReturnActsOnAKillGivesBackWhatItTook) {
     // not lost with the thread.
     Stage s;
     sem_post(&s.semaphore);
-    std::atomic<bool> held{false};
-    boxsim::kill_at::arm({2, [](const std::string&) {}, [&held] { held = true; }});
-    Outcome out;
-    {
-        Waiter taker([&s] { sem_wait(&s.semaphore); }, out);
-        taker.run();
-        for (const auto until = Clock::now() + 5s; !held && Clock::now() < until;)
-            std::this_thread::sleep_for(1ms);
-        taker.kill(true);
-        while (!taker.finished)
-            std::this_thread::sleep_for(1ms);
-    }
-    boxsim::kill_at::disarm();
-    ASSERT_TRUE(held) << "never reached the return of sem_wait";
+    const Outcome out = killed_at(2, [&s] { sem_wait(&s.semaphore); });
+    ASSERT_TRUE(out.held) << "never reached the return of sem_wait";
     EXPECT_FALSE(out.returned);
     EXPECT_EQ(sem_trywait(&s.semaphore), 0) << "the token went with the thread";
 }
@@ -339,25 +348,12 @@ TEST(HostKill, AJoinThatSucceededIsNoPointAtItsReturn) {
     ASSERT_EQ(pthread_create(
                   &ended, nullptr, [](void*) -> void* { return nullptr; }, nullptr),
               0);
-    std::atomic<bool> held{false}, joined{false};
-    boxsim::kill_at::arm({2, [](const std::string&) {}, [&held] { held = true; }});
-    Outcome out;
-    {
-        Waiter joiner(
-            [&] {
-                joined = pthread_join(ended, nullptr) == 0;
-                close(-1); // the second point: its start
-            },
-            out);
-        joiner.run();
-        for (const auto until = Clock::now() + 5s; !held && Clock::now() < until;)
-            std::this_thread::sleep_for(1ms);
-        joiner.kill(true);
-        while (!joiner.finished)
-            std::this_thread::sleep_for(1ms);
-    }
-    boxsim::kill_at::disarm();
-    ASSERT_TRUE(held);
+    std::atomic<bool> joined{false};
+    const Outcome out = killed_at(2, [&] {
+        joined = pthread_join(ended, nullptr) == 0;
+        close(-1); // the second point: its start
+    });
+    ASSERT_TRUE(out.held);
     EXPECT_TRUE(joined) << "cut short as the join returned";
     EXPECT_FALSE(out.returned);
 }
